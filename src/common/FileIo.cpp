@@ -1,0 +1,132 @@
+#include "common/FileIo.h"
+
+#include "common/UserMessageError.h"
+
+#include <cstdio>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace zorvek {
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Binary mode everywhere: text mode would stop at 0x1A and rewrite CR LF on Windows.
+FileHandle openFile(const std::filesystem::path& path, bool forWriting) {
+#ifdef _WIN32
+    return FileHandle(_wfopen(path.c_str(), forWriting ? L"wbx" : L"rb"));
+#else
+    return FileHandle(std::fopen(path.c_str(), forWriting ? "wbx" : "rb"));
+#endif
+}
+
+constexpr std::int64_t maxInputSize = std::numeric_limits<std::int32_t>::max();
+
+[[noreturn]] void cannotOpen() {
+    throw UserMessageError("ファイルを開けませんでした");
+}
+
+}  // namespace
+
+Bytes readWholeFile(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        cannotOpen();
+    }
+    FileHandle file = openFile(path, false);
+    if (!file) {
+        cannotOpen();
+    }
+    const auto size = std::filesystem::file_size(path, error);
+    if (error || size > static_cast<std::uintmax_t>(maxInputSize)) {
+        cannotOpen();
+    }
+    Bytes bytes(static_cast<std::size_t>(size));
+    if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+        cannotOpen();
+    }
+    return bytes;
+}
+
+namespace {
+
+std::filesystem::path temporaryPathBeside(const std::filesystem::path& target) {
+    std::random_device seed;
+    std::mt19937 generator(seed());
+    std::filesystem::path temporary = target;
+    temporary += ".zorvek-" + std::to_string(generator() % 1000000000u) + ".tmp";
+    return temporary;
+}
+
+// Removes the temporary file unless the write reached its rename.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::filesystem::path path) : path_(std::move(path)) {}
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        if (!kept_) {
+            std::error_code ignored;
+            std::filesystem::remove(path_, ignored);
+        }
+    }
+    const std::filesystem::path& path() const { return path_; }
+    void keep() { kept_ = true; }
+
+private:
+    std::filesystem::path path_;
+    bool kept_ = false;
+};
+
+bool flushToDisk(std::FILE* file) {
+    if (std::fflush(file) != 0) {
+        return false;
+    }
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    std::unique_ptr<TemporaryFile> temporary;
+    FileHandle file;
+    for (int attempt = 0; attempt < 8 && !file; ++attempt) {
+        temporary = std::make_unique<TemporaryFile>(temporaryPathBeside(path));
+        file = openFile(temporary->path(), true);
+    }
+    if (!file) {
+        temporary->keep();  // never created, nothing to remove
+        cannotOpen();
+    }
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    const bool flushed = written && flushToDisk(file.get());
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!written || !flushed || !closed) {
+        throw UserMessageError("ファイルに書き込めませんでした");
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary->path(), path, error);
+    if (error) {
+        throw UserMessageError("ファイルに書き込めませんでした");
+    }
+    temporary->keep();
+}
+
+}  // namespace zorvek

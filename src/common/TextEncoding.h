@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zorvek {
+
+// Decodes UTF-8 into UTF-16 code units. A byte that is not part of a valid
+// sequence is kept as the code unit of its value, so no input is lost.
+std::u16string utf8ToUtf16(std::string_view text);
+
+std::string utf16ToUtf8(std::u16string_view text);
+
+// Each byte becomes one code unit of the same value: how names from DFF files
+// (which carry no encoding) go into PMX texts.
+std::u16string widenBytes(std::string_view bytes);
+
+// A path from UTF-8 text.
+std::filesystem::path utf8ToPath(std::string_view text);
+
+// A path as UTF-8 for display and for messages.
+std::string pathToUtf8(const std::filesystem::path& path);
+
+// A path's text in UTF-16, decoded from the platform's path encoding.
+std::u16string pathToUtf16(const std::filesystem::path& path);
+
+}  // namespace zorvek

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "common/FileIo.h"
+#include "common/Warnings.h"
+#include "pmx/ConversionMode.h"
+#include "pmx/DffModel.h"
+#include "tables/BoneTable.h"
+#include "tables/IkTable.h"
+
+#include <string>
+
+namespace zorvek {
+
+struct PmxTexts {
+    std::u16string modelName;         // the source file name, extension included
+    std::u16string textureExtension;  // appended to every texture name as typed
+};
+
+// The whole PMX 2.0 file, built in memory from a prepared model. Throws
+// UserMessageError for a model that cannot be written, before any byte
+// reaches a file; warnings go to the sink.
+Bytes buildPmx(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
+               const PmxTexts& texts, const WarningSink& warn);
+
+}  // namespace zorvek

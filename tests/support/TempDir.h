@@ -1,0 +1,31 @@
+#pragma once
+
+#include "common/FileIo.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zorvek::test {
+
+// A fresh folder, removed with everything in it when the test ends.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+    std::filesystem::path write(std::string_view name, const Bytes& bytes) const;
+    std::filesystem::path write(std::string_view name, std::string_view bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+Bytes readBytes(const std::filesystem::path& path);
+
+}  // namespace zorvek::test
