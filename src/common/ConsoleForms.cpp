@@ -44,6 +44,10 @@ void printCancelled(Console& console) {
     printLine(console, "操作はキャンセルされました");
 }
 
+void printInvalidChoice(Console& console) {
+    printColouredLine(console, Colour::Error, "有効な文字を入力してください");
+}
+
 std::optional<int> readChoiceKey(Console& console) {
     return console.readKey(true);
 }

@@ -15,6 +15,8 @@ void printError(Console& console, std::string_view message);
 void printWarning(Console& console, std::string_view message);
 void printHeading(Console& console, std::string_view title);
 void printCancelled(Console& console);
+// A key that no menu entry takes.
+void printInvalidChoice(Console& console);
 
 // A menu key, echoed in ColourInput; nothing at the end of input.
 std::optional<int> readChoiceKey(Console& console);
