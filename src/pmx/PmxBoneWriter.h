@@ -1,0 +1,15 @@
+#pragma once
+
+#include "pmx/ConversionMode.h"
+#include "pmx/DffModel.h"
+#include "pmx/PmxBonePlan.h"
+#include "pmx/PmxBuffer.h"
+#include "tables/IkTable.h"
+
+namespace zorvek {
+
+// The bone section: skin bones, IK bones, tips of skin bones, tips of IK bones.
+void writeBones(PmxBuffer& buffer, const DffModel& model, ConversionMode mode, const BonePlan& plan,
+                const IkTable& iks);
+
+}  // namespace zorvek

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "pmx/DffModel.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace zorvek {
+
+// Face indices that a split contributes: n for triangle lists, 3 (n - 2) for strips.
+std::uint64_t faceIndexCount(const MeshSplit& split, bool strips);
+
+// Refuses a mesh that the vertex, face and material sections cannot hold:
+// missing skin data, bone numbers without a skinning matrix or beyond the
+// skin bones, short texture coordinate or normal sets, broken splits.
+void checkGeometry(const DffModel& model, std::size_t skinBoneCount);
+
+}  // namespace zorvek

@@ -1,0 +1,194 @@
+#include "pmx/PmxGeometryWriter.h"
+
+#include "common/TextEncoding.h"
+#include "pmx/PmxGeometryChecks.h"
+#include "pmx/SkeletonMath.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+namespace zorvek {
+
+namespace {
+
+constexpr float positionScale = 10.0f;
+constexpr std::uint8_t deformFourBones = 2;       // BDEF4
+constexpr std::uint8_t materialDrawFlags = 0x0E;  // ground shadow, casts and receives self shadow
+
+// A second set becomes the additional UV only when there are exactly two.
+bool hasAdditionalUv(const DffModel& model) {
+    return model.uvSets.size() == 2;
+}
+
+Vec3 addScaled(Vec3 sum, Vec3 term, float weight) {
+    return {sum.x + weight * term.x, sum.y + weight * term.y, sum.z + weight * term.z};
+}
+
+Vec3 scaled(Vec3 v, float factor) {
+    return {factor * v.x, factor * v.y, factor * v.z};
+}
+
+std::size_t vertexRecordSize(bool additionalUv, int boneIndexSize) {
+    return 12 + 12 + 8 + (additionalUv ? 16 : 0) + 1 + 4 * static_cast<std::size_t>(boneIndexSize) + 16 + 4;
+}
+
+// Every influence counts, also one of weight 0, so the sums stay as the format's readers expect.
+void writeVertex(PmxBuffer& buffer, const DffModel& model, std::size_t k) {
+    const std::array<std::uint8_t, 4>& bones = model.boneIndices[k];
+    const Vec4& weight = model.boneWeights[k];
+    const std::array<float, 4> weights{weight.x, weight.y, weight.z, weight.w};
+    const bool hasNormals = !model.normals.empty();
+    Vec3 position;
+    Vec3 normal;
+    for (std::size_t l = 0; l < 4; ++l) {
+        const Matrix44& skin = model.skinMatrices[bones[l]];
+        position = addScaled(position, transformPoint(model.positions[k], skin), weights[l]);
+        if (hasNormals) {
+            normal = addScaled(normal, transformDirection(model.normals[k], skin), weights[l]);
+        }
+    }
+    buffer.appendVec3(scaled(position, positionScale));
+    buffer.appendVec3(normal);
+    const bool hasUv = !model.uvSets.empty() && !model.uvSets[0].empty();
+    buffer.appendVec2(hasUv ? model.uvSets[0][k] : Vec2{});
+    if (hasAdditionalUv(model)) {
+        // An empty second set still fills the slot the header announced.
+        const Vec2 extra = model.uvSets[1].empty() ? Vec2{} : model.uvSets[1][k];
+        buffer.appendVec4({extra.x, extra.y, 0, 0});
+    }
+    buffer.appendU8(deformFourBones);
+    for (std::uint8_t bone : bones) {
+        buffer.appendBoneIndex(bone);
+    }
+    buffer.appendVec4(weight);
+    buffer.appendFloat(1.0f);  // edge scale
+}
+
+// Strips are taken j, j + 2, j + 1 for every j, without alternating the winding.
+void writeSplitFaces(PmxBuffer& buffer, const MeshSplit& split, bool strips) {
+    const std::vector<std::uint32_t>& indices = split.indices;
+    if (!strips) {
+        for (std::size_t i = 0; i + 2 < indices.size(); i += 3) {
+            buffer.appendVertexIndex(indices[i]);
+            buffer.appendVertexIndex(indices[i + 2]);
+            buffer.appendVertexIndex(indices[i + 1]);
+        }
+        return;
+    }
+    for (std::size_t j = 0; j + 2 < indices.size(); ++j) {
+        buffer.appendVertexIndex(indices[j]);
+        buffer.appendVertexIndex(indices[j + 2]);
+        buffer.appendVertexIndex(indices[j + 1]);
+    }
+}
+
+// Textures are written in name order, so a name's rank is its index in the file.
+std::unordered_map<std::string, std::int32_t> rankTextures(const DffModel& model) {
+    std::unordered_map<std::string, std::int32_t> ranks;
+    std::int32_t rank = 0;
+    for (const auto& entry : model.textureIndices) {
+        ranks.emplace(entry.first, rank++);
+    }
+    return ranks;
+}
+
+void writeMaterial(PmxBuffer& buffer, const std::string& textureName, std::int32_t texture, std::uint64_t faceIndices) {
+    buffer.writeNarrowText(textureName);
+    buffer.writeNarrowText(textureName);
+    buffer.appendVec4({1.0f, 1.0f, 1.0f, 1.0f});  // diffuse
+    buffer.appendVec3({0.25f, 0.25f, 0.25f});     // specular
+    buffer.appendFloat(5.0f);                     // specular strength
+    buffer.appendVec3({0.5f, 0.5f, 0.5f});        // ambient
+    buffer.appendU8(materialDrawFlags);
+    buffer.appendVec4({});     // edge colour
+    buffer.appendFloat(0.0f);  // edge size
+    buffer.appendTextureIndex(texture);
+    buffer.appendTextureIndex(-1);  // no sphere texture
+    buffer.appendU8(0);             // sphere mode off
+    buffer.appendU8(1);             // shared toon
+    buffer.appendU8(0);             // toon 0
+    buffer.writeWideText(u"");      // memo
+    buffer.appendI32(static_cast<std::int32_t>(faceIndices));
+}
+
+}  // namespace
+
+void writeHeader(PmxBuffer& buffer, const DffModel& model) {
+    for (char magic : std::string_view("PMX ")) {
+        buffer.appendU8(static_cast<std::uint8_t>(magic));
+    }
+    buffer.appendFloat(2.0f);
+    const std::array<std::uint8_t, 9> settings{
+        8,  // setting bytes that follow
+        0,  // UTF-16LE texts
+        static_cast<std::uint8_t>(hasAdditionalUv(model) ? 1 : 0),
+        4,  // vertex index size
+        4,  // texture index size
+        4,  // material index size
+        static_cast<std::uint8_t>(buffer.boneIndexSize()),
+        4,  // morph index size
+        4,  // rigid body index size
+    };
+    for (std::uint8_t setting : settings) {
+        buffer.appendU8(setting);
+    }
+}
+
+void writeModelInformation(PmxBuffer& buffer, const PmxTexts& texts) {
+    buffer.writeWideText(texts.modelName);
+    buffer.writeWideText(texts.modelName);
+    buffer.writeWideText(u"このファイルはBRASKEでコンバートされました");
+    buffer.writeWideText(u"This file has been converted by BRASKE");
+}
+
+void writeVertices(PmxBuffer& buffer, const DffModel& model) {
+    buffer.appendI32(static_cast<std::int32_t>(model.positions.size()));
+    for (std::size_t k = 0; k < model.positions.size(); ++k) {
+        writeVertex(buffer, model, k);
+    }
+}
+
+void writeFaces(PmxBuffer& buffer, const DffModel& model) {
+    const bool strips = model.isTriStrip != 0;
+    std::uint64_t total = 0;
+    for (const MeshSplit& split : model.meshSplits) {
+        total += faceIndexCount(split, strips);
+    }
+    buffer.appendI32(static_cast<std::int32_t>(total));
+    for (const MeshSplit& split : model.meshSplits) {
+        writeSplitFaces(buffer, split, strips);
+    }
+}
+
+void writeTextures(PmxBuffer& buffer, const DffModel& model, std::u16string_view extension) {
+    buffer.appendI32(static_cast<std::int32_t>(model.textureIndices.size()));
+    for (const auto& entry : model.textureIndices) {
+        buffer.writeWideText(widenBytes(entry.first) + std::u16string(extension));
+    }
+}
+
+void writeMaterials(PmxBuffer& buffer, const DffModel& model) {
+    const std::unordered_map<std::string, std::int32_t> ranks = rankTextures(model);
+    const bool strips = model.isTriStrip != 0;
+    buffer.appendI32(static_cast<std::int32_t>(model.meshSplits.size()));
+    for (const MeshSplit& split : model.meshSplits) {
+        const std::string& name = model.materialTextureNames[split.materialIndex];
+        const auto rank = ranks.find(name);
+        // A material without a texture has no name among the textures.
+        const std::int32_t texture = rank == ranks.end() ? -1 : rank->second;
+        writeMaterial(buffer, name, texture, faceIndexCount(split, strips));
+    }
+}
+
+std::size_t estimateGeometrySize(const DffModel& model, int boneIndexSize) {
+    const bool strips = model.isTriStrip != 0;
+    std::size_t faceIndices = 0;
+    for (const MeshSplit& split : model.meshSplits) {
+        faceIndices += static_cast<std::size_t>(faceIndexCount(split, strips));
+    }
+    return model.positions.size() * vertexRecordSize(hasAdditionalUv(model), boneIndexSize) + 4 * faceIndices;
+}
+
+}  // namespace zorvek

@@ -1,0 +1,131 @@
+#!/usr/bin/env node
+// Reads a converted PMX file with mmd-parser, a reader we did not write, and
+// checks that it parses to the end and that every count and index agrees.
+//
+//   node check-pmx.js model.pmx expectations.json
+//   node check-pmx.js model.pmx vertexCount=3 boneCount=13 ...
+//
+// Expectation keys: vertexCount, faceCount (triangles), textureCount,
+// materialCount, boneCount, ikCount, frameCount, boneIndexSize.
+// Exit status: 0 when everything matches, 1 on a mismatch, 2 on bad usage.
+'use strict';
+
+const fs = require('fs');
+const { Parser } = require('mmd-parser');
+
+const expectationKeys = [
+  'vertexCount', 'faceCount', 'textureCount', 'materialCount', 'boneCount', 'ikCount', 'frameCount', 'boneIndexSize',
+];
+
+function usage(message) {
+  console.error(message);
+  console.error('usage: node check-pmx.js model.pmx (expectations.json | key=value ...)');
+  process.exit(2);
+}
+
+function readExpectations(args) {
+  let expected = {};
+  if (args.length === 1 && args[0].endsWith('.json')) {
+    expected = JSON.parse(fs.readFileSync(args[0], 'utf8'));
+  } else {
+    for (const arg of args) {
+      const [key, value] = arg.split('=');
+      if (value === undefined) usage(`not key=value: ${arg}`);
+      expected[key] = Number(value);
+    }
+  }
+  for (const [key, value] of Object.entries(expected)) {
+    if (!expectationKeys.includes(key)) usage(`unknown expectation: ${key}`);
+    if (!Number.isInteger(value)) usage(`not an integer: ${key}`);
+  }
+  return expected;
+}
+
+function parse(bytes) {
+  const buffer = bytes.buffer.slice(bytes.byteOffset, bytes.byteOffset + bytes.length);
+  return new Parser().parsePmx(buffer, false);
+}
+
+function checkFile(bytes, expected) {
+  const problems = [];
+  const fail = (message) => problems.push(message);
+  const inRange = (value, low, end) => Number.isInteger(value) && value >= low && value < end;
+
+  let pmx;
+  try {
+    pmx = parse(bytes);
+  } catch (error) {
+    return { problems: [`mmd-parser failed: ${error}`] };
+  }
+  // The parser does not say where it stopped: one byte less must not parse.
+  try {
+    parse(bytes.subarray(0, bytes.length - 1));
+    fail('bytes after the last section');
+  } catch (error) {
+    // expected
+  }
+
+  const m = pmx.metadata;
+  const bones = pmx.bones;
+  const iks = bones.filter((bone) => bone.ik !== undefined);
+  const found = {
+    vertexCount: m.vertexCount, faceCount: m.faceCount, textureCount: m.textureCount,
+    materialCount: m.materialCount, boneCount: m.boneCount, ikCount: iks.length, frameCount: m.frameCount,
+    boneIndexSize: m.boneIndexSize,
+  };
+  for (const [key, value] of Object.entries(expected)) {
+    if (found[key] !== value) fail(`${key}: expected ${value}, found ${found[key]}`);
+  }
+
+  if (!Number.isInteger(m.faceCount)) fail(`face index count ${m.faceCount * 3} is not a multiple of 3`);
+  pmx.vertices.forEach((vertex, v) => {
+    vertex.skinIndices.forEach((bone) => {
+      if (!inRange(bone, 0, m.boneCount)) fail(`vertex ${v} uses bone ${bone}`);
+    });
+  });
+  pmx.faces.forEach((face, f) => {
+    face.indices.forEach((index) => {
+      if (!inRange(index, 0, m.vertexCount)) fail(`face ${f} uses vertex ${index}`);
+    });
+  });
+  let materialFaces = 0;
+  pmx.materials.forEach((material, i) => {
+    materialFaces += material.faceCount;
+    if (!inRange(material.textureIndex, -1, m.textureCount)) fail(`material ${i} uses texture ${material.textureIndex}`);
+  });
+  if (materialFaces !== m.faceCount) fail(`materials cover ${materialFaces} faces of ${m.faceCount}`);
+  bones.forEach((bone, b) => {
+    if (!inRange(bone.parentIndex, -1, m.boneCount) || bone.parentIndex === b) fail(`bone ${b} has parent ${bone.parentIndex}`);
+    if (bone.connectIndex !== undefined && !inRange(bone.connectIndex, -1, m.boneCount)) {
+      fail(`bone ${b} has tail ${bone.connectIndex}`);
+    }
+    if (bone.ik === undefined) return;
+    if (!inRange(bone.ik.effector, 0, m.boneCount)) fail(`IK bone ${b} has target ${bone.ik.effector}`);
+    bone.ik.links.forEach((link) => {
+      if (!inRange(link.index, 0, m.boneCount)) fail(`IK bone ${b} has link ${link.index}`);
+    });
+  });
+  pmx.frames.forEach((frame, i) => {
+    frame.elements.forEach((element) => {
+      if (element.target !== 0 || !inRange(element.index, 0, m.boneCount)) {
+        fail(`display frame ${i} holds ${element.target === 0 ? 'bone' : 'morph'} ${element.index}`);
+      }
+    });
+  });
+  return { found, problems };
+}
+
+function main() {
+  const [file, ...args] = process.argv.slice(2);
+  if (file === undefined) usage('no PMX file given');
+  const expected = readExpectations(args);
+  const { found, problems } = checkFile(fs.readFileSync(file), expected);
+  if (found !== undefined) console.log(JSON.stringify(found));
+  if (problems.length > 0) {
+    problems.forEach((problem) => console.log(`mismatch: ${problem}`));
+    process.exit(1);
+  }
+  console.log('ok');
+}
+
+main();
