@@ -1,0 +1,17 @@
+#pragma once
+
+#include "common/Warnings.h"
+#include "pmx/DffModel.h"
+#include "pmx/DffModelReader.h"
+#include "rw/SectionInput.h"
+
+namespace zorvek {
+
+// The parts of the clump walk inside the first Geometry; each expects the
+// Geometry to be the innermost open section and leaves it so.
+void readGeometryData(SectionInput& input, DffModel& model, const WarningSink& warn,
+                      DffScaledValueOffsets* offsets);
+void readMaterialList(SectionInput& input, DffModel& model, const WarningSink& warn);
+void readGeometryExtension(SectionInput& input, DffModel& model, DffScaledValueOffsets* offsets);
+
+}  // namespace zorvek

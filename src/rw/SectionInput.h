@@ -1,0 +1,84 @@
+#pragma once
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <type_traits>
+
+namespace zorvek {
+
+class Section_Base;
+
+// The error for a file whose chunks cannot hold what they claim; the path
+// names the open sections, for example Clump\FrameList\Struct.
+[[noreturn]] void failBrokenFile(const std::string& sectionPath);
+
+// The DFF input: a read-only stream over the whole file's bytes (a view; the
+// caller keeps them alive) and the innermost open section.
+//
+// The stream part behaves like a binary file stream: a read that runs into
+// the end of the file copies what is there, leaves the rest of the buffer as
+// it was and leaves the stream failed for good. The checked part (readU32,
+// readArray, ...) reads only inside the innermost open section and refuses
+// anything beyond it as a broken file, which is how payload readers must read.
+class SectionInput {
+public:
+    explicit SectionInput(std::span<const std::uint8_t> file) : file_(file) {}
+    SectionInput(const SectionInput&) = delete;
+    SectionInput& operator=(const SectionInput&) = delete;
+
+    void read(void* buffer, std::size_t n);
+    void skip(std::uint32_t n);
+    std::uint64_t tell() const { return position_; }
+    void seek(std::uint64_t offset);
+    bool failed() const { return failed_; }
+    bool atEnd() const { return position_ >= file_.size(); }
+    std::uint64_t fileSize() const { return file_.size(); }
+
+    const Section_Base* innermostSection() const { return innermost_; }
+    // Names of the open sections, outermost first, joined by backslashes.
+    std::string openSectionPath() const;
+
+    // Bytes left before the end of the innermost section's payload (or of
+    // the file at the top level); none once the stream has failed.
+    std::uint64_t bytesLeftInSection() const;
+    // Throws the broken-file error unless n more bytes lie inside the section.
+    void requireBytes(std::uint64_t n) const;
+    // A count stored signed; a negative one is a broken file.
+    std::uint32_t requireCount(std::int32_t count) const;
+    [[noreturn]] void failMalformed() const;
+
+    std::uint8_t readU8();
+    std::uint32_t readU32();
+    std::int32_t readI32();
+    float readF32();
+    void skipInSection(std::uint64_t n);
+
+    // Fills the values from the file as one block: element types are plain
+    // 4-byte little-endian words or bytes, laid out exactly as on disk.
+    template <typename T>
+    void readArray(std::span<T> values) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        static_assert(std::endian::native == std::endian::little, "arrays are copied as stored");
+        const std::uint64_t bytes = std::uint64_t{values.size()} * sizeof(T);
+        requireBytes(bytes);
+        read(values.data(), static_cast<std::size_t>(bytes));
+    }
+
+private:
+    friend class Section_Base;
+
+    // The end of the innermost section's payload as far as it can be read.
+    std::uint64_t sectionLimit() const;
+    void enterSection(const Section_Base* section) { innermost_ = section; }
+    void leaveSection(const Section_Base* parent) { innermost_ = parent; }
+
+    std::span<const std::uint8_t> file_;
+    std::uint64_t position_ = 0;
+    bool failed_ = false;
+    const Section_Base* innermost_ = nullptr;
+};
+
+}  // namespace zorvek
