@@ -1,15 +1,27 @@
 #!/usr/bin/env bash
 # Installs the Debian packages ZORVEK needs, only those that are missing.
-#   install-deps.sh          what building and running need
-#   install-deps.sh --tests  and what the test suite needs too
+#   install-deps.sh [GROUP ...]   groups: build (default), tests, fuzz, windows, bench
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libboost-dev libedit-dev libcli11-dev libpng-dev)
-if [[ "${1:-}" == "--tests" ]]; then
-    packages+=(googletest libgtest-dev)
-    command -v node >/dev/null || packages+=(nodejs)
-    command -v npm >/dev/null || packages+=(npm)
-fi
+declare -A groups=(
+    [build]="cmake ninja-build g++ pkg-config libboost-dev libedit-dev libcli11-dev libpng-dev"
+    [tests]="googletest libgtest-dev"
+    [fuzz]="clang libclang-rt-14-dev"
+    [windows]="g++-mingw-w64-x86-64-posix wine wine64"
+    [bench]="libbenchmark-dev hyperfine"
+)
+
+packages=()
+for group in "${@:-build}"; do
+    [[ -n "${groups[$group]+set}" ]] || { echo "unknown group: $group" >&2; exit 2; }
+    read -ra listed <<<"${groups[$group]}"
+    packages+=("${listed[@]}")
+    if [[ "$group" == tests ]]; then
+        # Node.js may come from elsewhere than Debian; only what is absent is installed.
+        command -v node >/dev/null || packages+=(nodejs)
+        command -v npm >/dev/null || packages+=(npm)
+    fi
+done
 
 missing=()
 for package in "${packages[@]}"; do

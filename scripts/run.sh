@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh build
 cmake --preset default >/dev/null
 cmake --build --preset default --target zorvek
 cd data

@@ -3,8 +3,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh --tests
+bash scripts/install-deps.sh build tests
 (cd tests/pmx/mmd-parser && npm ci --no-audit --no-fund --silent)
 cmake --preset default
 cmake --build --preset default
 ctest --preset default -j2
+
+# Further suites, each in a script of its own.
+for suite in scripts/test-*.sh; do
+    [[ -e "$suite" ]] || continue
+    echo "== $suite"
+    bash "$suite"
+done
