@@ -1,0 +1,29 @@
+#pragma once
+
+// The bundled sample: a small skinned San Andreas-style ped built from code
+// (skeleton, mesh, skin) and written with the test DFF builder, with its
+// textures as PNG files named after the texture names.
+
+#include "common/FileIo.h"
+#include "support/dff/DffBuilder.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zorvek::sample {
+
+inline constexpr const char* sampleModelFileName = "zorvek_sample.dff";
+
+struct SampleFile {
+    std::string name;
+    Bytes bytes;
+};
+
+test::SkinnedModel buildSampleModel();
+// The DFF first, then one PNG per texture.
+std::vector<SampleFile> buildSampleFiles();
+// Creates the folder when needed; returns the paths written.
+std::vector<std::filesystem::path> writeSampleFiles(const std::filesystem::path& folder);
+
+}  // namespace zorvek::sample
