@@ -76,6 +76,14 @@ void refuseExisting(const fs::path& target, bool force) {
     }
 }
 
+void makeOutputFolder(const std::string& folder) {
+    std::error_code error;
+    fs::create_directories(utf8ToPath(folder), error);
+    if (error || !fs::is_directory(utf8ToPath(folder), error)) {
+        throw UserMessageError("出力フォルダを作成できませんでした: " + folder);
+    }
+}
+
 fs::path convertTarget(const ConvertOptions& options, const fs::path& input) {
     if (!options.output.empty()) {
         return utf8ToPath(options.output);
@@ -111,6 +119,9 @@ void convertOne(CliReporter& report, const ConvertOptions& options, const Tables
 }
 
 int runConvert(CliReporter& report, const ConvertOptions& options) {
+    if (!options.outputFolder.empty() && !runJob(report, [&] { makeOutputFolder(options.outputFolder); })) {
+        return 1;
+    }
     Tables tables;
     const fs::path folder = options.tablesFolder.empty() ? findTablesFolder() : utf8ToPath(options.tablesFolder);
     if (!runJob(report, [&] {
@@ -163,9 +174,8 @@ void defineConvert(CLI::App& app, ConvertOptions& options) {
     CLI::App* convert = app.add_subcommand("convert", "Convert DFF models to PMX 2.0");
     convert->add_option("inputs", options.inputs, "DFF files to convert")->required();
     CLI::Option* output = convert->add_option("-o,--output", options.output, "PMX file to write (one input only)");
-    convert->add_option("-d,--output-dir", options.outputFolder, "Folder to write each PMX into")
-        ->excludes(output)
-        ->check(CLI::ExistingDirectory);
+    convert->add_option("-d,--output-dir", options.outputFolder, "Folder to write each PMX into (made if missing)")
+        ->excludes(output);
     convert
         ->add_option("--mode", options.mode,
                      "Bone names and axes: none (frame names), info (name@id, axes turned),\n"

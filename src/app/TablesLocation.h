@@ -5,9 +5,10 @@
 namespace zorvek {
 
 // Where bones.dat and iks.dat are read: the current folder, as users of the
-// original expect; else the installed data folder, so an installed binary
-// works from anywhere. The current folder when neither holds them, so that the
-// missing table is reported.
+// original expect; else the installed data folder (the configured one, or
+// share/zorvek beside the binary's prefix), else the binary's own folder, as a
+// release zip lays them out. The current folder when none holds them, so that
+// the missing table is reported.
 std::filesystem::path findTablesFolder();
 
 }  // namespace zorvek

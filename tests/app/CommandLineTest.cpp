@@ -116,8 +116,7 @@ TEST_F(CommandLine, ConvertWritesBesideTheInputByDefault) {
 }
 
 TEST_F(CommandLine, BatchGoesOnPastAFailureAndCounts) {
-    const fs::path out = folder / "out";
-    fs::create_directory(out);
+    const fs::path out = folder / "made" / "out";
     const RunResult result = run({"convert", model("a.dff").string(), brokenModel("b.dff").string(), model("c.dff").string(),
                             "-d", out.string(), "--tables", dataFolder});
     EXPECT_EQ(result.status, 1);
@@ -127,6 +126,14 @@ TEST_F(CommandLine, BatchGoesOnPastAFailureAndCounts) {
     EXPECT_NE(result.out.find("[2/3] b.dff\n"), std::string::npos) << result.out;
     EXPECT_TRUE(result.out.ends_with("成功 2 件、失敗 1 件\n")) << result.out;
     EXPECT_NE(result.err.find("エラー: ファイルにボーンが含まれていません\n"), std::string::npos) << result.err;
+}
+
+TEST_F(CommandLine, AnOutputFolderThatCannotBeMadeFailsTheJob) {
+    folder.write("file", std::string_view("x"));
+    const RunResult result = run({"convert", model("a.dff").string(), "-d", (folder / "file" / "out").string(),
+                                  "--tables", dataFolder});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("エラー: 出力フォルダを作成できませんでした"), std::string::npos) << result.err;
 }
 
 TEST_F(CommandLine, AnExistingOutputIsReplacedOnlyWithForce) {
