@@ -7,7 +7,7 @@ declare -A groups=(
     [build]="cmake ninja-build g++ pkg-config libboost-dev libedit-dev libcli11-dev libpng-dev"
     [tests]="googletest libgtest-dev"
     [fuzz]="clang libclang-rt-14-dev"
-    [windows]="g++-mingw-w64-x86-64-posix wine wine64"
+    [windows]="g++-mingw-w64-x86-64-posix wine wine64 zip"
     [bench]="libbenchmark-dev hyperfine"
 )
 

@@ -1,41 +1,28 @@
 #include "app/CliReporter.h"
 
-#include "app/TerminalConsole.h"
+#include "app/ReportStream.h"
 
 #include <string>
 
 namespace zorvek {
 
-CliReporter::CliReporter(std::FILE* out, std::FILE* err)
-    : out_(out), err_(err), colour_(TerminalConsole::colourAllowed(fileno(err))) {}
+CliReporter::CliReporter(std::FILE* out, std::FILE* err) : out_(out), err_(err), colour_(reportColourAllowed(err)) {}
 
 void CliReporter::progress(std::string_view line) {
-    std::fwrite(line.data(), 1, line.size(), out_);
-    std::fputc('\n', out_);
-    std::fflush(out_);
+    writeReportLine(out_, line, std::nullopt);
 }
 
-void CliReporter::colouredLine(std::string_view colour, std::string_view text) {
-    std::string line;
-    if (colour_) {
-        line.append(colour);
-    }
-    line.append(text);
-    if (colour_) {
-        line.append("\x1b[0m");
-    }
-    line.push_back('\n');
+void CliReporter::colouredLine(Colour colour, std::string_view text) {
     std::fflush(out_);  // keeps progress and errors in order on a shared terminal
-    std::fwrite(line.data(), 1, line.size(), err_);
-    std::fflush(err_);
+    writeReportLine(err_, text, colour_ ? std::optional<Colour>(colour) : std::nullopt);
 }
 
 void CliReporter::warning(std::string_view message) {
-    colouredLine("\x1b[93m", std::string("警告: ").append(message));
+    colouredLine(Colour::Warning, std::string("警告: ").append(message));
 }
 
 void CliReporter::error(std::string_view message) {
-    colouredLine("\x1b[91m", std::string("エラー: ").append(message));
+    colouredLine(Colour::Error, std::string("エラー: ").append(message));
 }
 
 }  // namespace zorvek

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Console.h"
+
 #include <cstdio>
 #include <string_view>
 
@@ -16,7 +18,7 @@ public:
     void error(std::string_view message);
 
 private:
-    void colouredLine(std::string_view colour, std::string_view text);
+    void colouredLine(Colour colour, std::string_view text);
 
     std::FILE* out_;
     std::FILE* err_;

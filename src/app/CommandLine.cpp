@@ -170,6 +170,17 @@ int runRescale(CliReporter& report, const RescaleOptions& options) {
     return succeeded ? 0 : 1;
 }
 
+// CLI::ExistingDirectory reads the name in the system's code page on Windows;
+// the arguments are UTF-8 on every platform.
+CLI::Validator existingFolder() {
+    return CLI::Validator(
+        [](std::string& name) {
+            std::error_code error;
+            return fs::is_directory(utf8ToPath(name), error) ? std::string() : "Directory does not exist: " + name;
+        },
+        "DIR");
+}
+
 void defineConvert(CLI::App& app, ConvertOptions& options) {
     CLI::App* convert = app.add_subcommand("convert", "Convert DFF models to PMX 2.0");
     convert->add_option("inputs", options.inputs, "DFF files to convert")->required();
@@ -183,7 +194,7 @@ void defineConvert(CLI::App& app, ConvertOptions& options) {
         ->check(CLI::IsMember({"none", "info", "mmd", "1", "2", "3"}, CLI::ignore_case));
     convert->add_option("--texture-ext", options.textureExtension, "Appended to texture names; default .png");
     convert->add_option("--tables", options.tablesFolder, "Folder holding bones.dat and iks.dat")
-        ->check(CLI::ExistingDirectory);
+        ->check(existingFolder());
     convert->add_flag("-f,--force", options.force, "Replace existing output files");
     convert->footer("Example: zorvek convert samples/*.dff -d out --mode mmd --texture-ext .png");
 }

@@ -10,7 +10,9 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #else
 #include <unistd.h>
 #endif
@@ -27,7 +29,20 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // Binary mode everywhere: text mode would stop at 0x1A and rewrite CR LF on Windows.
 FileHandle openFile(const std::filesystem::path& path, bool forWriting) {
 #ifdef _WIN32
-    return FileHandle(_wfopen(path.c_str(), forWriting ? L"wbx" : L"rb"));
+    if (!forWriting) {
+        return FileHandle(_wfopen(path.c_str(), L"rb"));
+    }
+    // msvcrt.dll, the runtime of mingw-w64 programs, refuses the "x" of "wbx":
+    // the file is created exclusively by _wopen and then given a stream.
+    const int descriptor = _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    std::FILE* file = _fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        _close(descriptor);
+    }
+    return FileHandle(file);
 #else
     return FileHandle(std::fopen(path.c_str(), forWriting ? "wbx" : "rb"));
 #endif

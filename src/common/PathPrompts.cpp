@@ -38,11 +38,13 @@ std::string_view trimBlanks(std::string_view text) {
 
 fs::path homeFolder() {
 #ifdef _WIN32
-    const char* home = std::getenv("USERPROFILE");
+    // The narrow environment is in the system's code page, which may not hold the user's name.
+    const wchar_t* home = _wgetenv(L"USERPROFILE");
+    return home ? fs::path(home) : fs::path();
 #else
     const char* home = std::getenv("HOME");
-#endif
     return home ? utf8ToPath(home) : fs::path();
+#endif
 }
 
 }  // namespace

@@ -107,6 +107,11 @@ struct SameFile {
 class RescaleSameFile : public RescaleDialogue, public ::testing::WithParamInterface<SameFile> {};
 
 TEST_P(RescaleSameFile, IsRefusedBeforeAnythingIsWritten) {
+#ifdef _WIN32
+    if (std::string_view(GetParam().name) == "SymbolicLink") {
+        GTEST_SKIP() << "mingw's std::filesystem cannot make symbolic links";
+    }
+#endif
     const fs::path target = GetParam().outputFor(folder, input);
     const Bytes before = test::readBytes(input);
     const std::string transcript = run(input.string() + "\n" + target.string() + "\ny\n2\n");

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds ZORVEK for Windows with mingw-w64 and runs its tests under wine: the
+# GoogleTest suite, and whole-program runs whose files and dialogue must equal
+# the Linux build's (build/default, which scripts/test.sh has built first).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+start=$SECONDS
+
+bash scripts/install-deps.sh build windows
+# The end-to-end runs compare with the Linux program of the same tree.
+[[ -f build/default/CMakeCache.txt ]] || cmake --preset default >/dev/null
+cmake --build --preset default --target zorvek
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+ctest --preset windows -j2
+
+echo "Windows build and tests under wine: $((SECONDS - start)) s"

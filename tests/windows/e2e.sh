@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Runs the Linux zorvek and the Windows zorvek.exe (under wine) on the same
+# piped answers, in folders of their own, and checks that they write the same
+# files byte for byte and show the same dialogue (line ends and the spelling of
+# the work folder aside).
+#   e2e.sh RUN LINUX_BUILD ZORVEK_EXE WINE_RUN SOURCE_DIR WORK_DIR
+# RUN is menu, convert, rescale or command-line. Exits 77 (skipped) without a
+# Linux build.
+set -euo pipefail
+
+run=$1
+# The programs run in folders of their own: every path is made absolute first.
+linux_build=$(realpath -m "$2") exe=$(realpath -m "$3") wine_run=$(realpath -m "$4")
+source=$(realpath -m "$5") work=$(realpath -m "$6")
+linux_zorvek=$linux_build/src/app/zorvek
+
+if [[ ! -x "$linux_zorvek" ]]; then
+    echo "no Linux build at $linux_build: build the default preset first"
+    exit 77
+fi
+
+failures=0
+fail() {
+    echo "FAILED: $*"
+    failures=$((failures + 1))
+}
+
+rm -rf "$work"
+mkdir -p "$work/linux" "$work/windows"
+export LC_ALL=C.UTF-8 # wine takes the arguments' encoding from the locale
+
+# The sample model beside the tables; the Linux build's generator makes it
+# when the tree has no committed sample.
+prepare() {
+    local folder=$1 model=$source/samples/zorvek_sample.dff
+    if [[ ! -f "$model" ]]; then
+        model=$work/generated/zorvek_sample.dff
+        [[ -f "$model" ]] || "$linux_build/tools/sample/zorvek-sample" "$work/generated" >/dev/null
+    fi
+    cp "$source/data/bones.dat" "$source/data/iks.dat" "$folder/"
+    cp "$model" "$folder/model.dff"
+    cp "$model" "$folder/モデル.dff"
+}
+
+# run_both ANSWERS [ARGUMENT...]: both programs in their folders; transcripts
+# in linux.txt and windows.txt, exit statuses checked.
+run_both() {
+    local answers=$1
+    shift
+    local status
+    status=0
+    (cd "$work/linux" && printf '%s' "$answers" | "$linux_zorvek" "$@" >"$work/linux.txt" 2>&1) || status=$?
+    [[ $status -eq 0 ]] || fail "Linux zorvek $* ended with $status"
+    status=0
+    (cd "$work/windows" && printf '%s' "$answers" | "$wine_run" "$exe" "$@" >"$work/windows.txt" 2>"$work/wine-stderr.txt") ||
+        status=$?
+    [[ $status -eq 0 ]] || fail "zorvek.exe $* ended with $status: $(cat "$work/wine-stderr.txt")"
+}
+
+# The Windows transcript must end every line in CR LF; without the CRs, with
+# slashes for backslashes and the work folders spelt alike, it must equal the Linux one.
+compare_transcripts() {
+    local linux windows
+    local line_ends crlf_ends
+    line_ends=$(tr -cd '\n' <"$work/windows.txt" | wc -c)
+    crlf_ends=$(grep -c $'\r$' "$work/windows.txt" || true)
+    if [[ $line_ends -ne $crlf_ends ]]; then
+        fail "$((line_ends - crlf_ends)) line(s) of zorvek.exe's output end in LF without CR"
+    fi
+    linux=$(<"$work/linux.txt")
+    windows=$(tr -d '\r' <"$work/windows.txt" | tr '\\' /)
+    linux=${linux//"$work/linux/"/"<folder>/"}
+    windows=${windows//"Z:$work/windows/"/"<folder>/"}
+    if [[ "$linux" != "$windows" ]]; then
+        fail "the dialogues differ"
+        diff <(printf '%s\n' "$linux") <(printf '%s\n' "$windows") | head -40 || true
+    fi
+}
+
+same_file() {
+    local name=$1
+    if [[ ! -f "$work/linux/$name" ]]; then
+        fail "Linux zorvek wrote no $name"
+    elif [[ ! -f "$work/windows/$name" ]]; then
+        fail "zorvek.exe wrote no $name"
+    elif ! cmp "$work/linux/$name" "$work/windows/$name"; then
+        fail "$name differs"
+    else
+        echo "same: $name ($(stat -c %s "$work/windows/$name") bytes)"
+    fi
+}
+
+prepare "$work/linux"
+prepare "$work/windows"
+
+case "$run" in
+menu)
+    # Every entry and the keys no entry takes: letters, Enter, a digit out of range.
+    run_both $'1\nv\n2\nI\nx\n\n6\nあ\nq\n'
+    compare_transcripts
+    grep -q "未対応の機能です" "$work/windows.txt" || fail "no unsupported-command message"
+    grep -q "有効な文字を入力してください" "$work/windows.txt" || fail "no invalid-key message"
+    # Without the tables: the error, then one key ends the program.
+    rm "$work/linux/bones.dat" "$work/windows/bones.dat"
+    run_both $'x\n'
+    compare_transcripts
+    grep -q "エラー: bones.datを開けませんでした" "$work/windows.txt" || fail "no missing-table error"
+    ;;
+convert)
+    # The three modes, a Japanese name in and out, a name without extension, and
+    # a declined overwrite followed by another name.
+    run_both $'3\nmodel.dff\n1\n.png\nnone.pmx\nd\nmodel.dff\n2\n.bmp\ninfo\n3\nモデル.dff\n3\n.png\n出力.pmx\n3\nmodel.dff\n3\n.png\nnone.pmx\nn\nmmd.pmx\n4\n'
+    compare_transcripts
+    same_file none.pmx
+    same_file info.pmx
+    same_file 出力.pmx
+    same_file mmd.pmx
+    ;;
+rescale)
+    # Two factors, a Japanese name, a name without extension, and a factor that
+    # is no number after an accepted overwrite: the file stays as it was.
+    run_both $'5\nmodel.dff\nbig.dff\n2.5\nm\nモデル.dff\nsmall\n0.5\nM\nmodel.dff\nbig.dff\ny\nabc\n4\n'
+    compare_transcripts
+    same_file big.dff
+    same_file small.dff
+    grep -q "倍率には数値を入力してください" "$work/windows.txt" || fail "no refusal of a factor that is no number"
+    ;;
+command-line)
+    mkdir "$work/linux/表" "$work/windows/表"
+    mv "$work"/linux/*.dat "$work/linux/表/"
+    mv "$work"/windows/*.dat "$work/windows/表/"
+    run_both "" convert model.dff モデル.dff -d out --mode info --texture-ext .tga --tables 表
+    compare_transcripts
+    same_file out/model.pmx
+    same_file out/モデル.pmx
+    run_both "" rescale モデル.dff 大きい.dff 3
+    compare_transcripts
+    same_file 大きい.dff
+    ;;
+*)
+    echo "unknown run: $run" >&2
+    exit 2
+    ;;
+esac
+
+if [[ $failures -gt 0 ]]; then
+    echo "$failures check(s) failed; transcripts in $work"
+    exit 1
+fi
+echo "Linux and Windows builds agree ($run)"
