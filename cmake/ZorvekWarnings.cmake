@@ -6,4 +6,10 @@ function(zorvek_target_defaults target)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(ZORVEK_BUILD_FUZZERS)
+    # Coverage for libFuzzer without its main; the fuzz executables add -fsanitize=fuzzer.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                                             -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
+  endif()
 endfunction()

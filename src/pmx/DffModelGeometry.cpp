@@ -6,6 +6,7 @@
 #include "rw/TextSections.h"
 
 #include <span>
+#include <utility>
 
 namespace zorvek {
 
@@ -127,11 +128,12 @@ void readMaterial(SectionInput& input, DffModel& model, std::string& textureName
     }
 }
 
-void copyMeshSplits(const BinMeshPayload& binMesh, DffModel& model) {
+// The index arrays are moved: on a large model a copy costs as much as the rest of the reading.
+void takeMeshSplits(BinMeshPayload binMesh, DffModel& model) {
     model.isTriStrip = binMesh.meshFlags;
     model.meshSplits.reserve(binMesh.meshes.size());
-    for (const BinMesh& mesh : binMesh.meshes) {
-        model.meshSplits.push_back({mesh.materialIndex, mesh.indices});
+    for (BinMesh& mesh : binMesh.meshes) {
+        model.meshSplits.push_back({mesh.materialIndex, std::move(mesh.indices)});
     }
 }
 
@@ -157,14 +159,14 @@ void readMaterialList(SectionInput& input, DffModel& model, const WarningSink& w
 void readGeometryExtension(SectionInput& input, DffModel& model, DffScaledValueOffsets* offsets) {
     const Section<SectionType::Extension> extension(input);
     {
-        const Section<SectionType::BinMeshPLG> binMesh(input);
-        copyMeshSplits(binMesh.payload(), model);
+        Section<SectionType::BinMeshPLG> binMesh(input);
+        takeMeshSplits(binMesh.takePayload(), model);
     }
-    const Section<SectionType::SkinPLG> skin(input);
-    const SkinPayload& payload = skin.payload();
-    model.boneIndices = payload.vertexBoneIndices;
-    model.boneWeights = payload.vertexWeights;
-    model.inverseBindMatrices = payload.inverseBoneMatrices;
+    Section<SectionType::SkinPLG> skin(input);
+    SkinPayload payload = skin.takePayload();
+    model.boneIndices = std::move(payload.vertexBoneIndices);
+    model.boneWeights = std::move(payload.vertexWeights);
+    model.inverseBindMatrices = std::move(payload.inverseBoneMatrices);
     if (offsets != nullptr) {
         offsets->boneMatrices = static_cast<std::size_t>(payload.inverseBoneMatricesOffset);
         offsets->numBones = payload.numBones;

@@ -1,6 +1,8 @@
 #include "pmx/PmxBuffer.h"
 
+#include <array>
 #include <bit>
+#include <cstddef>
 #include <utility>
 
 namespace zorvek {
@@ -9,10 +11,25 @@ PmxBuffer::PmxBuffer(int boneIndexSize, std::size_t expectedSize) : boneIndexSiz
     bytes_.reserve(expectedSize);
 }
 
+// One insert per value rather than a push_back per byte: the vertex and face
+// arrays of a large model are millions of values.
 void PmxBuffer::appendLittleEndian(std::uint32_t value, std::size_t width) {
-    for (std::size_t i = 0; i < width; ++i) {
-        bytes_.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    const std::array<std::uint8_t, 4> bytes{static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                            static_cast<std::uint8_t>(value >> 16),
+                                            static_cast<std::uint8_t>(value >> 24)};
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(width));
+}
+
+template <std::size_t N>
+void PmxBuffer::appendFloats(const std::array<float, N>& values) {
+    std::array<std::uint8_t, 4 * N> bytes;
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto bits = std::bit_cast<std::uint32_t>(values[i]);
+        for (std::size_t b = 0; b < 4; ++b) {
+            bytes[4 * i + b] = static_cast<std::uint8_t>(bits >> (8 * b));
+        }
     }
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
 }
 
 void PmxBuffer::appendU8(std::uint8_t value) {
@@ -40,21 +57,15 @@ void PmxBuffer::appendFloat(float value) {
 }
 
 void PmxBuffer::appendVec2(Vec2 value) {
-    appendFloat(value.x);
-    appendFloat(value.y);
+    appendFloats(std::array<float, 2>{value.x, value.y});
 }
 
 void PmxBuffer::appendVec3(Vec3 value) {
-    appendFloat(value.x);
-    appendFloat(value.y);
-    appendFloat(value.z);
+    appendFloats(std::array<float, 3>{value.x, value.y, value.z});
 }
 
 void PmxBuffer::appendVec4(Vec4 value) {
-    appendFloat(value.x);
-    appendFloat(value.y);
-    appendFloat(value.z);
-    appendFloat(value.w);
+    appendFloats(std::array<float, 4>{value.x, value.y, value.z, value.w});
 }
 
 void PmxBuffer::writeNarrowText(std::string_view bytes) {

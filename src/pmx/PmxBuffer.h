@@ -3,6 +3,7 @@
 #include "common/FileIo.h"
 #include "common/Math.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -42,6 +43,8 @@ public:
 
 private:
     void appendLittleEndian(std::uint32_t value, std::size_t width);
+    template <std::size_t N>
+    void appendFloats(const std::array<float, N>& values);
 
     Bytes bytes_;
     int boneIndexSize_;

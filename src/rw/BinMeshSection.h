@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zorvek {
@@ -28,6 +29,8 @@ public:
     explicit Section(SectionInput& input);
     std::string_view name() const override { return sectionName(SectionType::BinMeshPLG); }
     const BinMeshPayload& payload() const { return payload_; }
+    // Hands the arrays over to a reader that keeps them, instead of a copy.
+    BinMeshPayload takePayload() { return std::move(payload_); }
 
 private:
     BinMeshPayload payload_;

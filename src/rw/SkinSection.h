@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zorvek {
@@ -34,6 +35,8 @@ public:
     explicit Section(SectionInput& input);
     std::string_view name() const override { return sectionName(SectionType::SkinPLG); }
     const SkinPayload& payload() const { return payload_; }
+    // Hands the arrays over to a reader that keeps them, instead of a copy.
+    SkinPayload takePayload() { return std::move(payload_); }
 
 private:
     SkinPayload payload_;

@@ -1,0 +1,37 @@
+// The rescale walk over a DFF file. The first byte picks the factor, the rest
+// is the DFF file.
+
+#include "common/UserMessageError.h"
+#include "rescale/DffRescaler.h"
+
+#include <array>
+#include <cstdlib>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <span>
+
+namespace {
+
+constexpr std::array<float, 6> factors{2.0f, 0.5f, -1.0f, 0.0f, 1e30f, std::numeric_limits<float>::denorm_min()};
+
+void ignoreWarning(const std::string&) {}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const float factor = factors[data[0] % factors.size()];
+    const std::span<const std::uint8_t> dff(data + 1, size - 1);
+    try {
+        const zorvek::Bytes output = zorvek::rescaleDff(dff, factor, ignoreWarning);
+        // Only values are patched: the copy always has the input's length.
+        if (output.size() != dff.size()) {
+            std::abort();
+        }
+    } catch (const zorvek::UserMessageError&) {
+    }
+    return 0;
+}

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Times whole zorvek processes on synthetic skinned models of growing size
+# (32 bones) against copying the same bytes with cp, and reports peak memory.
+# Not run by CI.
+#   bench.sh [VERTEX_COUNT ...]   default: 1000 10000 100000 1000000
+#   BENCH_RUNS (default 9) runs per command, the median is shown;
+#   BENCH_BUILD_DIR (default build/default) holds the release build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+
+sizes=("$@")
+[[ ${#sizes[@]} -gt 0 ]] || sizes=(1000 10000 100000 1000000)
+runs="${BENCH_RUNS:-9}"
+build="${BENCH_BUILD_DIR:-build/default}"
+
+bash scripts/install-deps.sh build
+cmake --preset default -B "$build" >/dev/null
+cmake --build "$build" --target zorvek zorvek-bench-model >/dev/null
+zorvek="$root/$build/src/app/zorvek"
+work="$(mktemp -d "${TMPDIR:-/tmp}/zorvek-bench.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+# Runs the command BENCH_RUNS times; prints "median_ms peak_kb" (the highest peak of the runs).
+measure() {
+    local times=() peak=0 start end kb
+    for ((run = 0; run < runs; ++run)); do
+        start=$(date +%s%N)
+        /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>&1 </dev/null
+        end=$(date +%s%N)
+        times+=($(((end - start) / 1000)))
+        kb=$(tail -1 "$work/rss")
+        ((kb > peak)) && peak=$kb
+    done
+    local median
+    median=$(printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR + 1) / 2)]}')
+    echo "$((median / 1000)).$(printf '%03d' $((median % 1000))) $peak"
+}
+
+size_of() { stat -c %s "$1"; }
+
+# One row: size, command, median, floor, peak memory, bytes in and out. The
+# marginal time per vertex is the growth since the previous size, so a flat
+# column means linear growth once the process start-up no longer counts.
+declare -A previous_ms previous_vertices
+row() {
+    local vertices="$1" what="$2" ms="$3" floor_ms="$4" peak_kb="$5" bytes="$6"
+    awk -v v="$vertices" -v w="$what" -v ms="$ms" -v f="$floor_ms" -v kb="$peak_kb" -v b="$bytes" \
+        -v pms="${previous_ms[$what]:-}" -v pv="${previous_vertices[$what]:-}" 'BEGIN {
+        marginal = pv == "" ? "-" : sprintf("%.1f", (ms - pms) * 1e6 / (v - pv))
+        printf "| %9d | %-13s | %9.1f | %9.1f | %5.2f | %9.1f | %8s | %8.1f | %5.2f |\n",
+            v, w, ms, f, ms / f, ms * 1e6 / v, marginal, kb / 1024, kb * 1024 / b }'
+    previous_ms[$what]="$ms"
+    previous_vertices[$what]="$vertices"
+}
+
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')," \
+     "$(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo) memory; median of $runs runs"
+echo
+echo "| vertices | command | median ms | floor ms | ratio | ns/vertex | marginal ns/vertex | peak MiB | peak/(in+out) |"
+echo "|---:|---|---:|---:|---:|---:|---:|---:|---:|"
+for vertices in "${sizes[@]}"; do
+    input="$work/model-$vertices.dff"
+    "$root/$build/bench/zorvek-bench-model" "$vertices" "$input"
+    in_bytes=$(size_of "$input")
+    read -r cp_ms cp_kb < <(measure cp "$input" "$work/copy.dff")
+    row "$vertices" "cp input" "$cp_ms" "$cp_ms" "$cp_kb" "$((2 * in_bytes))"
+    for mode in none info mmd; do
+        output="$work/out-$mode.pmx"
+        read -r ms kb < <(measure "$zorvek" convert "$input" -o "$output" --mode "$mode" --tables data --force)
+        out_bytes=$(size_of "$output")
+        read -r floor_ms _ < <(measure sh -c 'cp "$1" "$3" && cp "$2" "$4"' sh "$input" "$output" \
+            "$work/copy.dff" "$work/copy.pmx")
+        row "$vertices" "convert $mode" "$ms" "$floor_ms" "$kb" "$((in_bytes + out_bytes))"
+    done
+    read -r ms kb < <(measure "$zorvek" rescale "$input" "$work/rescaled.dff" 2 --force)
+    row "$vertices" "rescale" "$ms" "$cp_ms" "$kb" "$((2 * in_bytes))"
+done
+
+echo
+read -r ms kb < <(cd data && runs=20 measure sh -c "printf '4\n' | '$zorvek'")
+echo "Start-up to the menu and exit (tables loaded, in data/): $ms ms median, peak $((kb / 1024)) MiB"
