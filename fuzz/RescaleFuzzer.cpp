@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 #include <span>
+#include <vector>
 
 namespace {
 
@@ -26,9 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const float factor = factors[data[0] % factors.size()];
     const std::span<const std::uint8_t> dff(data + 1, size - 1);
     try {
-        const zorvek::Bytes output = zorvek::rescaleDff(dff, factor, ignoreWarning);
-        // Only values are patched: the copy always has the input's length.
-        if (output.size() != dff.size()) {
+        zorvek::Bytes copy(dff.begin(), dff.end());
+        const std::vector<zorvek::ByteRange> changed = zorvek::rescaleDff(copy, factor, ignoreWarning);
+        // Only values are patched in place: every change lies inside the input.
+        bool outside = false;
+        for (const zorvek::ByteRange& range : changed) {
+            outside = outside || range.offset > dff.size() || range.size > dff.size() - range.offset;
+        }
+        if (outside) {
             std::abort();
         }
     } catch (const zorvek::UserMessageError&) {

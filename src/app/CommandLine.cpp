@@ -4,6 +4,7 @@
 #include "app/TablesLocation.h"
 #include "common/CommandGuard.h"
 #include "common/FileIo.h"
+#include "common/MappedFile.h"
 #include "common/TextEncoding.h"
 #include "common/UserMessageError.h"
 #include "pmx/ConversionSteps.h"
@@ -19,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifndef ZORVEK_VERSION
@@ -159,12 +161,12 @@ int runRescale(CliReporter& report, const RescaleOptions& options) {
         }
         refuseExisting(target, options.force);
         report.progress("読み込んでいます...");
-        const Bytes bytes = readWholeFile(input);
+        MappedFile bytes(input);
         report.progress("出力しています...");
         const WarningSink warn = [&report](const std::string& message) { report.warning(message); };
-        const Bytes output = rescaleDff(bytes, *factor, warn);
+        const std::vector<ByteRange> changed = rescaleDff(bytes.bytes(), *factor, warn);
         report.progress("読み込みが完了しました");
-        writeFileAtomically(target, output);
+        writePatchedCopyAtomically(target, input, bytes.bytes(), changed);
         report.progress("出力が完了しました");
     });
     return succeeded ? 0 : 1;

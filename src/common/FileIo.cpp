@@ -3,6 +3,7 @@
 #include "common/UserMessageError.h"
 
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <random>
@@ -14,6 +15,8 @@
 #include <io.h>
 #include <sys/stat.h>
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -119,7 +122,11 @@ bool flushToDisk(std::FILE* file) {
 
 }  // namespace
 
-void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+namespace {
+
+// Fills a new temporary file beside the target and renames it over the target
+// once every byte is written and flushed; `fill` reports whether its writes succeeded.
+void writeAtomically(const std::filesystem::path& path, const std::function<bool(std::FILE*)>& fill) {
     std::unique_ptr<TemporaryFile> temporary;
     FileHandle file;
     for (int attempt = 0; attempt < 8 && !file; ++attempt) {
@@ -130,7 +137,7 @@ void writeFileAtomically(const std::filesystem::path& path, std::span<const std:
         temporary->keep();  // never created, nothing to remove
         cannotOpen();
     }
-    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    const bool written = fill(file.get());
     const bool flushed = written && flushToDisk(file.get());
     const bool closed = std::fclose(file.release()) == 0;
     if (!written || !flushed || !closed) {
@@ -142,6 +149,58 @@ void writeFileAtomically(const std::filesystem::path& path, std::span<const std:
         throw UserMessageError("ファイルに書き込めませんでした");
     }
     temporary->keep();
+}
+
+bool writeAt(std::FILE* file, std::span<const std::uint8_t> bytes, std::size_t offset) {
+    if (bytes.empty()) {
+        return true;
+    }
+    return std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 &&
+           std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+// Copies exactly `size` bytes of the source into the empty file without passing
+// them through memory; false when the system cannot or the source has changed size.
+bool copyInKernel(const std::filesystem::path& source, std::FILE* target, std::uint64_t size) {
+#ifdef __linux__
+    const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (from < 0) {
+        return false;
+    }
+    struct stat status {};
+    bool copied = ::fstat(from, &status) == 0 && static_cast<std::uint64_t>(status.st_size) == size;
+    for (std::uint64_t done = 0; copied && done < size;) {
+        const ssize_t n = ::copy_file_range(from, nullptr, fileno(target), nullptr, size - done, 0);
+        copied = n > 0;
+        done += copied ? static_cast<std::uint64_t>(n) : 0;
+    }
+    ::close(from);
+    return copied;
+#else
+    (void)source, (void)target, (void)size;
+    return false;
+#endif
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    writeAtomically(path, [&](std::FILE* file) { return writeAt(file, bytes, 0); });
+}
+
+void writePatchedCopyAtomically(const std::filesystem::path& path, const std::filesystem::path& source,
+                                std::span<const std::uint8_t> bytes, std::span<const ByteRange> changed) {
+    writeAtomically(path, [&](std::FILE* file) {
+        if (!copyInKernel(source, file, bytes.size())) {
+            return writeAt(file, bytes, 0);
+        }
+        for (const ByteRange& range : changed) {
+            if (!writeAt(file, bytes.subspan(range.offset, range.size), range.offset)) {
+                return false;
+            }
+        }
+        return true;
+    });
 }
 
 }  // namespace zorvek

@@ -19,4 +19,16 @@ Bytes readWholeFile(const std::filesystem::path& path);
 // "ファイルに書き込めませんでした" when a write fails; the target is then untouched.
 void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
+struct ByteRange {
+    std::size_t offset = 0;
+    std::size_t size = 0;
+};
+
+// The same for bytes that differ from the file at `source` only inside
+// `changed`: the file is copied inside the kernel where the system can (as cp
+// does), then only the changed ranges are written, which saves writing a large
+// model through memory again. Falls back to writing every byte.
+void writePatchedCopyAtomically(const std::filesystem::path& path, const std::filesystem::path& source,
+                                std::span<const std::uint8_t> bytes, std::span<const ByteRange> changed);
+
 }  // namespace zorvek

@@ -64,30 +64,41 @@ void requireGeometryBytes(const SectionInput& input, const GeometryHead& head) {
     input.requireBytes(bytes);
 }
 
-void sizeGeometryArrays(const GeometryHead& head, DffModel& model, const WarningSink& warn) {
+void warnAboutGeometry(const GeometryHead& head, const WarningSink& warn) {
     if (head.hasPrelit) {
         report(warn, "頂点カラーが含まれていますが無視されます");
     }
-    if (head.hasTexCoords) {
-        model.uvSets.assign(head.numTexSets, std::vector<Vec2>(head.numVertices));
-    } else {
+    if (!head.hasTexCoords) {
         report(warn, "テクスチャ座標が含まれていません");
     }
-    model.positions.assign(head.numVertices, Vec3{});
-    if (head.hasNormals) {
-        model.normals.assign(head.numVertices, Vec3{});
-    } else {
+    if (!head.hasNormals) {
         report(warn, "法線が含まれていません");
     }
 }
 
-void readVertexArrays(SectionInput& input, const GeometryHead& head, DffModel& model,
-                      DffScaledValueOffsets* offsets) {
-    if (head.hasPrelit) {
-        input.skipInSection(std::uint64_t{head.numVertices} * 4);
+void sizeGeometryArrays(const GeometryHead& head, DffModel& model) {
+    if (head.hasTexCoords) {
+        model.uvSets.assign(head.numTexSets, std::vector<Vec2>(head.numVertices));
     }
-    for (std::vector<Vec2>& uvSet : model.uvSets) {
-        input.readArray(std::span(uvSet));
+    model.positions.assign(head.numVertices, Vec3{});
+    if (head.hasNormals) {
+        model.normals.assign(head.numVertices, Vec3{});
+    }
+}
+
+void readVertexArrays(SectionInput& input, const GeometryHead& head, DffModel& model,
+                      DffScaledValueOffsets* offsets, VertexArrays arrays) {
+    const std::uint64_t vertices = head.numVertices;
+    const bool keep = arrays == VertexArrays::Keep;
+    if (head.hasPrelit) {
+        input.skipInSection(vertices * 4);
+    }
+    if (keep) {
+        for (std::vector<Vec2>& uvSet : model.uvSets) {
+            input.readArray(std::span(uvSet));
+        }
+    } else if (head.hasTexCoords) {
+        input.skipInSection(vertices * head.numTexSets * sizeof(Vec2));
     }
     // Faces come from the bin mesh.
     input.skipInSection(head.numTriangles * triangleSize);
@@ -96,8 +107,12 @@ void readVertexArrays(SectionInput& input, const GeometryHead& head, DffModel& m
         offsets->vertices = static_cast<std::size_t>(input.tell());
         offsets->numVertices = head.numVertices;
     }
-    input.readArray(std::span(model.positions));
-    input.readArray(std::span(model.normals));
+    if (keep) {
+        input.readArray(std::span(model.positions));
+        input.readArray(std::span(model.normals));
+    } else {
+        input.skipInSection(vertices * sizeof(Vec3) * (head.hasNormals ? 2 : 1));
+    }
 }
 
 std::uint32_t readMaterialCount(SectionInput& input) {
@@ -140,12 +155,15 @@ void takeMeshSplits(BinMeshPayload binMesh, DffModel& model) {
 }  // namespace
 
 void readGeometryData(SectionInput& input, DffModel& model, const WarningSink& warn,
-                      DffScaledValueOffsets* offsets) {
+                      DffScaledValueOffsets* offsets, VertexArrays arrays) {
     const Section<SectionType::Struct> data(input);
     const GeometryHead head = readGeometryHead(input);
     requireGeometryBytes(input, head);
-    sizeGeometryArrays(head, model, warn);
-    readVertexArrays(input, head, model, offsets);
+    warnAboutGeometry(head, warn);
+    if (arrays == VertexArrays::Keep) {
+        sizeGeometryArrays(head, model);
+    }
+    readVertexArrays(input, head, model, offsets, arrays);
 }
 
 void readMaterialList(SectionInput& input, DffModel& model, const WarningSink& warn) {

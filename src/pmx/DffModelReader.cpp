@@ -95,22 +95,34 @@ void readFrameList(SectionInput& input, DffModel& model, DffScaledValueOffsets* 
 
 // Only the first geometry is read; the atomics and the rest of the clump never are.
 void readGeometryList(SectionInput& input, DffModel& model, const WarningSink& warn,
-                      DffScaledValueOffsets* offsets) {
+                      DffScaledValueOffsets* offsets, VertexArrays arrays) {
     const Section<SectionType::GeometryList> geometryList(input);
     readModelCount(input, warn);
     const Section<SectionType::Geometry> geometry(input);
-    readGeometryData(input, model, warn, offsets);
+    readGeometryData(input, model, warn, offsets, arrays);
     readMaterialList(input, model, warn);
     readGeometryExtension(input, model, offsets);
+}
+
+void walkClump(SectionInput& input, DffModel& model, const WarningSink& warn, DffScaledValueOffsets* offsets,
+               VertexArrays arrays) {
+    const Section<SectionType::Clump> clump(input);
+    readModelCount(input, warn);
+    readFrameList(input, model, offsets);
+    readGeometryList(input, model, warn, offsets, arrays);
 }
 
 }  // namespace
 
 void readDffModel(SectionInput& input, DffModel& model, const WarningSink& warn, DffScaledValueOffsets* offsets) {
-    const Section<SectionType::Clump> clump(input);
-    readModelCount(input, warn);
-    readFrameList(input, model, offsets);
-    readGeometryList(input, model, warn, offsets);
+    walkClump(input, model, warn, offsets, VertexArrays::Keep);
+}
+
+DffScaledValueOffsets readDffScaledValueOffsets(SectionInput& input, const WarningSink& warn) {
+    DffModel model;
+    DffScaledValueOffsets offsets;
+    walkClump(input, model, warn, &offsets, VertexArrays::PassOver);
+    return offsets;
 }
 
 void numberTextures(DffModel& model) {

@@ -28,6 +28,10 @@ struct DffScaledValueOffsets {
 void readDffModel(SectionInput& input, DffModel& model, const WarningSink& warn,
                   DffScaledValueOffsets* offsets = nullptr);
 
+// The same walk, with every check and warning, for a rescale: where the scaled
+// values lie, without keeping the vertex arrays.
+DffScaledValueOffsets readDffScaledValueOffsets(SectionInput& input, const WarningSink& warn);
+
 // Numbers the textures 0, 1, 2, ... in byte-wise ascending name order.
 void numberTextures(DffModel& model);
 

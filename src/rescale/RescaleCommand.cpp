@@ -3,6 +3,7 @@
 #include "common/CommandGuard.h"
 #include "common/ConsoleForms.h"
 #include "common/FileIo.h"
+#include "common/MappedFile.h"
 #include "common/PathPrompts.h"
 #include "common/UserMessageError.h"
 #include "rescale/DffRescaler.h"
@@ -11,6 +12,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace zorvek {
 
@@ -69,7 +71,7 @@ void rescaleDffCommand(Console& console) {
         if (!source) {
             return;
         }
-        const Bytes input = readWholeFile(*source);
+        MappedFile input(*source);
         console.endLine();
         const std::optional<fs::path> target = chooseSavePath(console, dffFilter, "dff", *source);
         if (!target) {
@@ -80,9 +82,9 @@ void rescaleDffCommand(Console& console) {
         }
         printLine(console, "出力しています...");
         const float factor = askScaleFactor(console);
-        const Bytes output = rescaleDff(input, factor, warningsTo(console));
+        const std::vector<ByteRange> changed = rescaleDff(input.bytes(), factor, warningsTo(console));
         printLine(console, "読み込みが完了しました");
-        writeFileAtomically(*target, output);
+        writePatchedCopyAtomically(*target, *source, input.bytes(), changed);
         printLine(console, "出力が完了しました");
     });
 }

@@ -179,7 +179,7 @@ TEST_F(CommandLine, RescaleWritesTheScaledCopy) {
     const fs::path input = model("hero.dff");
     const RunResult result = run({"rescale", input.string(), (folder / "big.dff").string(), "2"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(test::readBytes(folder / "big.dff"), rescaleDff(test::readBytes(input), 2.0f, [](const std::string&) {}));
+    EXPECT_EQ(test::readBytes(folder / "big.dff"), rescaledCopy(test::readBytes(input), 2.0f, [](const std::string&) {}));
 }
 
 struct RescaleRefusal {

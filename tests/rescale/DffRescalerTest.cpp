@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -55,7 +56,7 @@ TEST_P(RescaleFactor, ScalesExactlyTheThreeKindsOfValues) {
     const SkinnedModel model = exampleModel();
     std::vector<std::string> warnings;
     const Bytes output =
-        rescaleDff(buildDff(model), GetParam().factor, [&](const std::string& w) { warnings.push_back(w); });
+        rescaledCopy(buildDff(model), GetParam().factor, [&](const std::string& w) { warnings.push_back(w); });
     EXPECT_EQ(output, buildDff(scaledCopy(model, GetParam().factor)));
     EXPECT_TRUE(warnings.empty());
 }
@@ -66,13 +67,27 @@ INSTANTIATE_TEST_SUITE_P(Factors, RescaleFactor,
                                            FactorCase{"Fraction", 0.1f}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(Rescale, ChangedRangesHoldEveryDifference) {
+    const Bytes input = buildDff(exampleModel());
+    Bytes output = input;
+    const std::vector<ByteRange> changed = rescaleDff(output, -3.0f, [](const std::string&) {});
+    Bytes rebuilt = input;
+    for (const ByteRange& range : changed) {
+        ASSERT_LE(range.offset + range.size, input.size());
+        std::copy_n(output.begin() + static_cast<std::ptrdiff_t>(range.offset), range.size,
+                    rebuilt.begin() + static_cast<std::ptrdiff_t>(range.offset));
+    }
+    EXPECT_EQ(rebuilt, output);
+    EXPECT_NE(output, input);
+}
+
 TEST(Rescale, FactorOneGivesTheInputByteForByte) {
     const Bytes input = buildDff(exampleModel());
-    EXPECT_EQ(rescaleDff(input, 1.0f, [](const std::string&) {}), input);
+    EXPECT_EQ(rescaledCopy(input, 1.0f, [](const std::string&) {}), input);
 }
 
 TEST(Rescale, FactorTwoGivesTheWorkedExampleValues) {
-    const Bytes output = rescaleDff(buildDff(exampleModel()), 2.0f, [](const std::string&) {});
+    const Bytes output = rescaledCopy(buildDff(exampleModel()), 2.0f, [](const std::string&) {});
     const SkinnedModel expected = scaledCopy(exampleModel(), 2.0f);
     EXPECT_EQ(expected.frames[1].translation, (Vec3{2, 4, 6}));
     EXPECT_EQ(expected.geometries[0].positions[0], (Vec3{1, 0, -2}));
@@ -87,7 +102,7 @@ TEST(Rescale, OnlyTheFirstGeometryAndMorphTargetAreScaled) {
     model.geometries[0].extraMorphTargets.push_back(model.geometries[0].positions);
     model.geometries.push_back(model.geometries[0]);
     std::vector<std::string> warnings;
-    const Bytes output = rescaleDff(buildDff(model), 3.0f, [&](const std::string& w) { warnings.push_back(w); });
+    const Bytes output = rescaledCopy(buildDff(model), 3.0f, [&](const std::string& w) { warnings.push_back(w); });
 
     SkinnedModel expected = scaledCopy(model, 3.0f);
     expected.geometries[1] = model.geometries[1];
@@ -100,7 +115,7 @@ TEST(Rescale, WarnsAsTheConversionDoes) {
     model.geometries[0].flags = test::geometryPositions | test::geometryPrelit;
     model.geometries[0].prelit.assign(model.geometries[0].positions.size(), {1, 2, 3, 4});
     std::vector<std::string> warnings;
-    const Bytes output = rescaleDff(buildDff(model), 2.0f, [&](const std::string& w) { warnings.push_back(w); });
+    const Bytes output = rescaledCopy(buildDff(model), 2.0f, [&](const std::string& w) { warnings.push_back(w); });
     EXPECT_EQ(output, buildDff(scaledCopy(model, 2.0f)));
     EXPECT_EQ(warnings, (std::vector<std::string>{"頂点カラーが含まれていますが無視されます",
                                                   "テクスチャ座標が含まれていません", "法線が含まれていません"}));
@@ -110,7 +125,7 @@ TEST(Rescale, AFileItCannotWalkYieldsNothing) {
     SkinnedModel model = exampleModel();
     model.frames.resize(1);
     try {
-        rescaleDff(buildDff(model), 2.0f, [](const std::string&) {});
+        rescaledCopy(buildDff(model), 2.0f, [](const std::string&) {});
         FAIL() << "a one-frame model must be refused";
     } catch (const UserMessageError& error) {
         EXPECT_STREQ(error.what(), "ファイルにボーンが含まれていません");

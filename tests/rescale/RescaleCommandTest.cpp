@@ -45,7 +45,7 @@ TEST_F(RescaleDialogue, WritesTheScaledCopy) {
                               "読み込んでいます...\n\n出力ファイル名を入力してください> " + output.string() + "\n" +
                               chosen(output) + "出力しています...\n\n倍率を入力してください> <15>2\n</>" +
                               "読み込みが完了しました\n出力が完了しました\n");
-    EXPECT_EQ(test::readBytes(output), rescaleDff(test::readBytes(input), 2.0f, [](const std::string&) {}));
+    EXPECT_EQ(test::readBytes(output), rescaledCopy(test::readBytes(input), 2.0f, [](const std::string&) {}));
 }
 
 TEST_F(RescaleDialogue, DefaultExtensionIsAdded) {
