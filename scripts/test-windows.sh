@@ -13,6 +13,9 @@ cmake --build --preset default --target zorvek
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows
-ctest --preset windows -j2
+# Under load wine now and then fails to start a program at all (no output, no
+# test run); such a test is run again, while a test that fails on its own
+# assertions fails every time and still fails the suite.
+ctest --preset windows -j2 --repeat until-pass:3
 
 echo "Windows build and tests under wine: $((SECONDS - start)) s"
