@@ -1,5 +1,7 @@
 #include "app/TerminalConsole.h"
 
+#include "app/AnsiColours.h"
+
 #include "app/TerminalKeys.h"
 #include "app/TerminalMode.h"
 #include "common/PathPrompts.h"
@@ -9,22 +11,6 @@
 namespace zorvek {
 
 namespace {
-
-const char* sequenceFor(Colour colour) {
-    switch (colour) {
-    case Colour::Heading:
-        return "\x1b[96m";
-    case Colour::Error:
-        return "\x1b[91m";
-    case Colour::Warning:
-        return "\x1b[93m";
-    case Colour::Input:
-        return "\x1b[97m";
-    }
-    return "\x1b[0m";
-}
-
-constexpr const char* userColourSequence = "\x1b[0m";
 
 bool isTerminal(int fd) {
     return isatty(fd) == 1;
@@ -84,15 +70,16 @@ void TerminalConsole::write(std::string_view text) {
     output_.write(text);
 }
 
-const char* TerminalConsole::colourSequence() const {
-    return colour_ ? sequenceFor(*colour_) : userColourSequence;
+std::string_view TerminalConsole::colourSequence() const {
+    return colour_ ? ansiColourSequence(*colour_) : ansiUserColours;
 }
 
 void TerminalConsole::setColour(Colour colour) {
     colour_ = colour;
     if (colours_) {
         output_.writeInvisible(colourSequence());
-        TerminalSignalGuard::noteColour(colourSequence());
+        // The sequences are string literals, so their data stays valid and NUL-terminated.
+        TerminalSignalGuard::noteColour(colourSequence().data());
     }
 }
 
@@ -156,7 +143,7 @@ std::optional<std::string> TerminalConsole::readPathLine(std::string_view prefil
     // The caller has written the prompt; the editor takes it over and draws it
     // itself, so that it knows where the answer starts when it redraws the line.
     std::string prompt = output_.takeCurrentLine();
-    std::string editorPrompt = colours_ ? promptWithTypingColour(prompt, sequenceFor(Colour::Input)) : prompt;
+    std::string editorPrompt = colours_ ? promptWithTypingColour(prompt, ansiColourSequence(Colour::Input)) : prompt;
     std::optional<std::string> line = lineEditor_->readLine(editorPrompt, prefill);
     if (line) {
         output_.noteLineEnded();

@@ -42,7 +42,7 @@ public:
 
 private:
     // The colour sequence in effect: the last colour set, or the user's own.
-    const char* colourSequence() const;
+    std::string_view colourSequence() const;
     void echo(std::string_view text);
     std::optional<std::string> readPathLine(std::string_view prefill);
 
