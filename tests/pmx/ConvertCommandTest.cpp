@@ -85,6 +85,18 @@ INSTANTIATE_TEST_SUITE_P(Modes, ConvertEachMode,
                                            ModeCase{"NamesAndAxes", "3", ConversionMode::NamesAndAxes}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(ConvertDialogue, AStripModelWithTwoMaterialsReadsThroughTheMenu) {
+    test::SkinnedModel model = test::sampleSkinnedModel();
+    model.geometries[0].binMeshFlags = 1;
+    model.geometries[0].meshes = {{0, {0, 1, 2, 3}}, {1, {1, 2, 3}}};
+    const fs::path strips = folder.write("strips.dff", test::buildDff(model));
+    ScriptedConsole console(strips.string() + "\n");
+    convertDffToPmx(console, bones, iks);
+    EXPECT_EQ(console.transcript(), heading + "変換元ファイルを選択してください> " + strips.string() + "\n" +
+                                        chosen(strips) + "読み込んでいます...\n読み込みが完了しました\n" + modeMenu +
+                                        "</></>\n操作はキャンセルされました\n");
+}
+
 TEST_F(ConvertDialogue, ModeMenuRepeatsUntilAValidKey) {
     ScriptedConsole console("0\n4\na\n\n3\n");
     EXPECT_EQ(chooseConversionMode(console), ConversionMode::NamesAndAxes);
