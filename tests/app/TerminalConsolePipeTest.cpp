@@ -5,6 +5,7 @@
 #include "common/PathPrompts.h"
 #include "common/TextEncoding.h"
 #include "common/UserMessageError.h"
+#include "support/PipedConsoleCases.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 
@@ -55,17 +56,7 @@ std::string runPiped(const std::string& answers, const std::function<void(Termin
     return written;
 }
 
-struct KeyCase {
-    const char* name;
-    std::string answers;
-    bool echo;
-    std::vector<std::optional<int>> keys;
-    std::string output;
-};
-
-void PrintTo(const KeyCase& c, std::ostream* out) {
-    *out << c.name;
-}
+using test::KeyCase;
 
 class PipedKeys : public testing::TestWithParam<KeyCase> {};
 
@@ -81,23 +72,19 @@ TEST_P(PipedKeys, takeTheFirstCharacterOfEachLine) {
     EXPECT_EQ(output, c.output);
 }
 
-const std::optional<int> end = std::nullopt;
+std::vector<KeyCase> pipedKeyCases() {
+    std::vector<KeyCase> cases = test::pipedKeyCasesOnEveryPlatform();
+    cases.insert(cases.end(), {
+        KeyCase{"twoByteCharacter", "\xc3\xa9!\n", true, {0xe9}, "\xc3\xa9"},
+        KeyCase{"fourByteCharacter", "\xf0\x9f\x98\x80\n", true, {0x1f600}, "\xf0\x9f\x98\x80"},
+        KeyCase{"cutSequenceIsItsFirstByte", "\xe6\x97\n", true, {0xe6}, ""},
+        KeyCase{"controlCharacterNotEchoed", "\t\n", true, {'\t'}, ""},
+    });
+    return cases;
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    TerminalConsole, PipedKeys,
-    testing::Values(KeyCase{"restOfLineDropped", "abc\nx\n", true, {'a', 'x', end}, "ax"},
-                    KeyCase{"emptyLineIsEnter", "\n", true, {'\r', end}, ""},
-                    KeyCase{"crlfLines", "b\r\n\r\n", true, {'b', '\r'}, "b"},
-                    KeyCase{"noEcho", "a\n", false, {'a'}, ""},
-                    KeyCase{"twoByteCharacter", "\xc3\xa9!\n", true, {0xe9}, "\xc3\xa9"},
-                    KeyCase{"threeByteCharacter", "日本\n", true, {0x65e5}, "日"},
-                    KeyCase{"fourByteCharacter", "\xf0\x9f\x98\x80\n", true, {0x1f600}, "\xf0\x9f\x98\x80"},
-                    KeyCase{"invalidByteNotEchoed", "\xff\n", true, {0xff}, ""},
-                    KeyCase{"cutSequenceIsItsFirstByte", "\xe6\x97\n", true, {0xe6}, ""},
-                    KeyCase{"controlCharacterNotEchoed", "\t\n", true, {'\t'}, ""},
-                    KeyCase{"lastLineWithoutLineEnd", "q", true, {'q', end}, "q"},
-                    KeyCase{"endOfInputStays", "", true, {end, end}, ""}),
-    [](const testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(TerminalConsole, PipedKeys, testing::ValuesIn(pipedKeyCases()),
+                         [](const testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
 
 struct LineCase {
     const char* name;
@@ -162,21 +149,8 @@ TEST(TerminalConsolePipe, overlongLineIsCutAndTheNextLineIsIntact) {
 }
 
 TEST(TerminalConsolePipe, writesNoEscapeSequences) {
-    const std::string output = runPiped("", [](TerminalConsole& console) {
-        console.setTitle("ZORVEK");
-        console.setColour(Colour::Heading);
-        console.write("見出し");
-        console.endLine();
-        console.setDefaultColour();
-        console.setColour(Colour::Error);
-        console.write("赤");
-        console.setColour(Colour::Warning);
-        console.write("黄");
-        console.setColour(Colour::Input);
-        console.write("白");
-        console.setDefaultColour();
-    });
-    EXPECT_EQ(output, "見出し\n赤黄白");
+    const std::string output = runPiped("", [](TerminalConsole& console) { test::writeEveryColour(console); });
+    EXPECT_EQ(output, "見出し\newi\n");
 }
 
 TEST(TerminalConsolePipe, colourIsNotAllowedOnAPipe) {

@@ -4,6 +4,7 @@
 #include "common/ConsoleForms.h"
 #include "common/PathPrompts.h"
 #include "common/TextEncoding.h"
+#include "support/PipedConsoleCases.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -236,21 +237,6 @@ bool exitedNormally(int status) {
 
 // --- Colours and title -------------------------------------------------------
 
-void writeEveryColour(TerminalConsole& console) {
-    console.setTitle("ZORVEK");
-    console.setColour(Colour::Heading);
-    console.write("見出し");
-    console.endLine();
-    console.setDefaultColour();
-    console.setColour(Colour::Error);
-    console.write("e");
-    console.setColour(Colour::Warning);
-    console.write("w");
-    console.setColour(Colour::Input);
-    console.write("i");
-    console.setDefaultColour();
-    console.endLine();
-}
 
 struct ColourCase {
     const char* name;
@@ -265,7 +251,7 @@ void PrintTo(const ColourCase& c, std::ostream* out) {
 class TerminalColours : public testing::TestWithParam<ColourCase> {};
 
 TEST_P(TerminalColours, followTheEnvironment) {
-    TerminalSession session(writeEveryColour, GetParam().environment);
+    TerminalSession session(test::writeEveryColour, GetParam().environment);
     EXPECT_TRUE(exitedNormally(session.finish()));
     EXPECT_EQ(session.transcript(), GetParam().output);
 }

@@ -8,6 +8,7 @@
 #include "common/PathPrompts.h"
 #include "common/TextEncoding.h"
 #include "common/UserMessageError.h"
+#include "support/PipedConsoleCases.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 
@@ -58,17 +59,7 @@ std::string runPiped(const std::string& answers, const std::function<void(Window
     return written;
 }
 
-struct KeyCase {
-    const char* name;
-    std::string answers;
-    bool echo;
-    std::vector<std::optional<int>> keys;
-    std::string output;
-};
-
-void PrintTo(const KeyCase& c, std::ostream* out) {
-    *out << c.name;
-}
+using test::KeyCase;
 
 class PipedKeys : public testing::TestWithParam<KeyCase> {};
 
@@ -84,21 +75,15 @@ TEST_P(PipedKeys, takeTheFirstCharacterOfEachLine) {
     EXPECT_EQ(output, c.output);
 }
 
-const std::optional<int> end = std::nullopt;
+std::vector<KeyCase> pipedKeyCases() {
+    std::vector<KeyCase> cases = test::pipedKeyCasesOnEveryPlatform();
+    // In a pipe Ctrl-Z is a byte like any other, not the end of input.
+    cases.push_back(KeyCase{"ctrlZIsAKey", "\x1a\nq\n", true, {0x1a, 'q'}, "q"});
+    return cases;
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    WindowsConsole, PipedKeys,
-    testing::Values(KeyCase{"restOfLineDropped", "abc\nx\n", true, {'a', 'x', end}, "ax"},
-                    KeyCase{"emptyLineIsEnter", "\n", true, {'\r', end}, ""},
-                    KeyCase{"crlfLines", "b\r\n\r\n", true, {'b', '\r'}, "b"},
-                    KeyCase{"noEcho", "a\n", false, {'a'}, ""},
-                    KeyCase{"threeByteCharacter", "日本\n", true, {0x65e5}, "日"},
-                    KeyCase{"invalidByteNotEchoed", "\xff\n", true, {0xff}, ""},
-                    // In a pipe Ctrl-Z is a byte like any other, not the end of input.
-                    KeyCase{"ctrlZIsAKey", "\x1a\nq\n", true, {0x1a, 'q'}, "q"},
-                    KeyCase{"lastLineWithoutLineEnd", "q", true, {'q', end}, "q"},
-                    KeyCase{"endOfInputStays", "", true, {end, end}, ""}),
-    [](const testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(WindowsConsole, PipedKeys, testing::ValuesIn(pipedKeyCases()),
+                         [](const testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
 
 struct LineCase {
     const char* name;
