@@ -3,8 +3,8 @@
 
 #include "SyntheticModel.h"
 
-#include "common/FileIo.h"
-#include "common/UserMessageError.h"
+#include "base/FileIo.h"
+#include "base/UserMessageError.h"
 
 #include <charconv>
 #include <cstdio>

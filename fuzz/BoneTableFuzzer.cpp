@@ -1,6 +1,6 @@
 // parseBoneTable over any bytes.
 
-#include "common/UserMessageError.h"
+#include "base/UserMessageError.h"
 #include "tables/BoneTable.h"
 
 #include <cstddef>

@@ -3,11 +3,8 @@
 
 #include "FuzzTables.h"
 
-#include "common/UserMessageError.h"
-#include "pmx/DffModelReader.h"
-#include "pmx/PmxWriter.h"
-#include "pmx/Skeleton.h"
-#include "rw/SectionInput.h"
+#include "base/UserMessageError.h"
+#include "jobs/ConvertJob.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,18 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    const auto mode = static_cast<ConversionMode>(data[0] % 3);
-    const fuzz::ShippedTables& tables = fuzz::shippedTables();
+    const ConvertSettings settings{static_cast<ConversionMode>(data[0] % 3), ".png"};
     try {
-        DffModel model;
-        {
-            SectionInput input(std::span(data + 1, size - 1));
-            readDffModel(input, model, ignoreWarning);
-        }
-        numberTextures(model);
-        prepareSkeleton(model, mode, tables.bones);
-        const PmxTexts texts{u"fuzz.dff", u".png"};
-        buildPmx(model, mode, tables.bones, tables.iks, texts, ignoreWarning);
+        convertDffBytes(std::span(data + 1, size - 1), settings, fuzz::shippedTables(), ignoreWarning);
     } catch (const UserMessageError&) {
         // A refused file is an expected outcome; anything else escapes and is a finding.
     }

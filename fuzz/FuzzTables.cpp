@@ -2,8 +2,8 @@
 
 namespace zorvek::fuzz {
 
-const ShippedTables& shippedTables() {
-    static const ShippedTables tables{loadBoneTable(ZORVEK_DATA_DIR), loadIkTable(ZORVEK_DATA_DIR)};
+const ConversionTables& shippedTables() {
+    static const ConversionTables tables = loadConversionTables(ZORVEK_DATA_DIR);
     return tables;
 }
 

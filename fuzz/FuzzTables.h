@@ -1,16 +1,10 @@
 #pragma once
 
-#include "tables/BoneTable.h"
-#include "tables/IkTable.h"
+#include "jobs/ConversionTables.h"
 
 namespace zorvek::fuzz {
 
-struct ShippedTables {
-    BoneTable bones;
-    IkTable iks;
-};
-
 // bones.dat and iks.dat from the source tree's data folder, loaded once.
-const ShippedTables& shippedTables();
+const ConversionTables& shippedTables();
 
 }  // namespace zorvek::fuzz

@@ -1,6 +1,6 @@
 // parseIkTable over any bytes.
 
-#include "common/UserMessageError.h"
+#include "base/UserMessageError.h"
 #include "tables/IkTable.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // The rescale walk over a DFF file. The first byte picks the factor, the rest
 // is the DFF file.
 
-#include "common/UserMessageError.h"
+#include "base/UserMessageError.h"
 #include "rescale/DffRescaler.h"
 
 #include <array>

@@ -4,7 +4,7 @@
 
 #include "SyntheticModel.h"
 
-#include "common/FileIo.h"
+#include "base/FileIo.h"
 #include "support/dff/DffBuilder.h"
 
 #include <cstdio>

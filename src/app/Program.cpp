@@ -1,13 +1,13 @@
 #include "app/Program.h"
 
-#include "app/CommandLine.h"
-#include "app/MainMenu.h"
+#include "cli/CommandLine.h"
+#include "ui/MainMenu.h"
 #include "app/TablesLocation.h"
 
 #ifdef _WIN32
-#include "app/WindowsConsole.h"
+#include "ui/windows/WindowsConsole.h"
 #else
-#include "app/TerminalConsole.h"
+#include "ui/terminal/TerminalConsole.h"
 #endif
 
 #include <cstdio>
@@ -26,7 +26,7 @@ using PlatformConsole = TerminalConsole;
 
 int runProgram(int argc, char** argv) {
     if (argc > 1) {
-        return runCommandLine(argc, argv, stdout, stderr);
+        return runCommandLine(argc, argv, stdout, stderr, findTablesFolder());
     }
     PlatformConsole console;
     return runInteractiveProgram(console, findTablesFolder());

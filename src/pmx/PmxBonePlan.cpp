@@ -1,7 +1,7 @@
 #include "pmx/PmxBonePlan.h"
 
-#include "common/UserMessageError.h"
-#include "pmx/BoneFrames.h"
+#include "base/UserMessageError.h"
+#include "skeleton/BoneFrames.h"
 
 #include <boost/lexical_cast.hpp>
 

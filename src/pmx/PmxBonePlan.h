@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pmx/ConversionMode.h"
-#include "pmx/DffModel.h"
+#include "skeleton/ConversionMode.h"
+#include "dff/DffModel.h"
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 

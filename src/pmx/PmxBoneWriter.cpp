@@ -1,6 +1,6 @@
 #include "pmx/PmxBoneWriter.h"
 
-#include "common/TextEncoding.h"
+#include "base/TextEncoding.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/FileIo.h"
-#include "common/Math.h"
+#include "base/FileIo.h"
+#include "base/Math.h"
 
 #include <array>
 #include <cstddef>

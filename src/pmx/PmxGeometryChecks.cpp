@@ -1,6 +1,6 @@
 #include "pmx/PmxGeometryChecks.h"
 
-#include "common/UserMessageError.h"
+#include "base/UserMessageError.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,8 +1,8 @@
 #include "pmx/PmxGeometryWriter.h"
 
-#include "common/TextEncoding.h"
+#include "base/TextEncoding.h"
 #include "pmx/PmxGeometryChecks.h"
-#include "pmx/SkeletonMath.h"
+#include "skeleton/SkeletonMath.h"
 
 #include <array>
 #include <cstdint>

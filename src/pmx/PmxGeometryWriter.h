@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pmx/DffModel.h"
+#include "dff/DffModel.h"
 #include "pmx/PmxBuffer.h"
 #include "pmx/PmxWriter.h"
 

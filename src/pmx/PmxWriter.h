@@ -1,9 +1,9 @@
 #pragma once
 
-#include "common/FileIo.h"
-#include "common/Warnings.h"
-#include "pmx/ConversionMode.h"
-#include "pmx/DffModel.h"
+#include "base/FileIo.h"
+#include "base/Warnings.h"
+#include "skeleton/ConversionMode.h"
+#include "dff/DffModel.h"
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 

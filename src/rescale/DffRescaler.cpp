@@ -1,6 +1,6 @@
 #include "rescale/DffRescaler.h"
 
-#include "pmx/DffModelReader.h"
+#include "dff/DffModelReader.h"
 #include "rw/SectionInput.h"
 
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/FileIo.h"
-#include "common/Warnings.h"
+#include "base/FileIo.h"
+#include "base/Warnings.h"
 
 #include <cstdint>
 #include <span>

@@ -1,6 +1,6 @@
 #include "rw/Section.h"
 
-#include "common/UserMessageError.h"
+#include "base/UserMessageError.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,6 +1,6 @@
 #include "rw/SectionInput.h"
 
-#include "common/UserMessageError.h"
+#include "base/UserMessageError.h"
 #include "rw/Section.h"
 
 #include <algorithm>

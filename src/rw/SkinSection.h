@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Math.h"
+#include "base/Math.h"
 #include "rw/Section.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "tables/BoneTable.h"
 
-#include "common/UserMessageError.h"
+#include "base/UserMessageError.h"
 #include "tables/TableFields.h"
 #include "tables/TableText.h"
 

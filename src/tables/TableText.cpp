@@ -1,7 +1,7 @@
 #include "tables/TableText.h"
 
-#include "common/TextEncoding.h"
-#include "common/UserMessageError.h"
+#include "base/TextEncoding.h"
+#include "base/UserMessageError.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // Converted files read by mmd-parser, a PMX reader we did not write.
-#include "PmxTestModels.h"
-#include "pmx/Skeleton.h"
+#include "support/pmx/PmxTestModels.h"
+#include "skeleton/Skeleton.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

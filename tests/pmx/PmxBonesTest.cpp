@@ -1,5 +1,5 @@
 // The bone section and the display frames, in each conversion mode.
-#include "PmxTestModels.h"
+#include "support/pmx/PmxTestModels.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The sections before the bones, decoded field by field.
-#include "PmxTestModels.h"
+#include "support/pmx/PmxTestModels.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Models the writer cannot write are refused before anything is reported.
-#include "PmxTestModels.h"
+#include "support/pmx/PmxTestModels.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "rescale/DffRescaler.h"
 
-#include "common/UserMessageError.h"
+#include "base/UserMessageError.h"
 #include "support/dff/DffBuilder.h"
 
 #include <gtest/gtest.h>

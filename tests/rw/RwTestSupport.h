@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/FileIo.h"
-#include "common/UserMessageError.h"
+#include "base/FileIo.h"
+#include "base/UserMessageError.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/Console.h"
+#include "ui/Console.h"
 
 #include <optional>
 #include <ostream>

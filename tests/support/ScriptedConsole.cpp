@@ -1,6 +1,6 @@
 #include "support/ScriptedConsole.h"
 
-#include "common/PathPrompts.h"
+#include "ui/PathPrompts.h"
 
 #include <regex>
 

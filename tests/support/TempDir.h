@@ -1,6 +1,6 @@
 #pragma once
 
-#include "common/FileIo.h"
+#include "base/FileIo.h"
 
 #include <filesystem>
 #include <string>

@@ -1,7 +1,7 @@
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 
-#include "common/FileIo.h"
+#include "base/FileIo.h"
 
 #include "TableTestSupport.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "common/Math.h"
-#include "common/UserMessageError.h"
+#include "base/Math.h"
+#include "base/UserMessageError.h"
 
 #include <ostream>
 #include <string>

@@ -1,5 +1,5 @@
-#include "common/UserMessageError.h"
-#include "pmx/DffModelReader.h"
+#include "base/UserMessageError.h"
+#include "dff/DffModelReader.h"
 #include "rw/SectionInput.h"
 #include "sample/SampleModel.h"
 #include "sample/SampleSkeleton.h"

@@ -1,12 +1,12 @@
 // Arguments from the wide command line, and what the command line and the
 // file helpers do with names in any script.
-#include "app/CommandLine.h"
-#include "app/ReportStream.h"
-#include "app/WindowsArguments.h"
-#include "common/FileIo.h"
-#include "common/PathPrompts.h"
-#include "common/TextEncoding.h"
-#include "common/UserMessageError.h"
+#include "cli/CommandLine.h"
+#include "ui/ReportStream.h"
+#include "ui/windows/WindowsArguments.h"
+#include "base/FileIo.h"
+#include "ui/PathPrompts.h"
+#include "base/TextEncoding.h"
+#include "base/UserMessageError.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

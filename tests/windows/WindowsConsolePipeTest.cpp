@@ -1,13 +1,13 @@
 // The Windows console with piped input and output: every answer is a line,
 // nothing is coloured, text is UTF-8 with CR LF line ends, and the transcript
 // matches the scripted console's.
-#include "app/MainMenu.h"
-#include "app/WindowsConsole.h"
-#include "common/ConsoleForms.h"
-#include "common/FileIo.h"
-#include "common/PathPrompts.h"
-#include "common/TextEncoding.h"
-#include "common/UserMessageError.h"
+#include "ui/MainMenu.h"
+#include "ui/windows/WindowsConsole.h"
+#include "ui/ConsoleForms.h"
+#include "base/FileIo.h"
+#include "ui/PathPrompts.h"
+#include "base/TextEncoding.h"
+#include "base/UserMessageError.h"
 #include "support/PipedConsoleCases.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"

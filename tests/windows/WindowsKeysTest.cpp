@@ -1,6 +1,6 @@
 // Keys as the Windows console hands them out, and keys from piped answer lines.
-#include "app/WindowsKeys.h"
-#include "common/Console.h"
+#include "ui/windows/WindowsKeys.h"
+#include "ui/Console.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // Skin weights of the sample model: each vertex takes up to four bones,
 // blended smoothly where a limb bends at a joint.
 
-#include "common/Math.h"
+#include "base/Math.h"
 
 #include <array>
 #include <cstdint>

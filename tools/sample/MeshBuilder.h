@@ -3,7 +3,7 @@
 // Collects the sample model's surfaces into one indexed mesh with smooth
 // normals, texture coordinates and skin weights.
 
-#include "common/Math.h"
+#include "base/Math.h"
 #include "sample/BoneWeights.h"
 
 #include <array>

@@ -4,7 +4,7 @@
 // here is plain IEEE arithmetic (sines and cosines included), so the
 // generated files come out bit for bit the same on every machine.
 
-#include "common/Math.h"
+#include "base/Math.h"
 
 namespace zorvek::sample {
 

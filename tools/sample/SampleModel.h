@@ -4,7 +4,7 @@
 // (skeleton, mesh, skin) and written with the test DFF builder, with its
 // textures as PNG files named after the texture names.
 
-#include "common/FileIo.h"
+#include "base/FileIo.h"
 #include "support/dff/DffBuilder.h"
 
 #include <filesystem>

@@ -4,7 +4,7 @@
 // HAnim node table, the order in which the frame list stores the bones, and
 // the bind pose from which frames and inverse bind matrices are computed.
 
-#include "common/Math.h"
+#include "base/Math.h"
 #include "sample/SampleMath.h"
 
 #include <array>

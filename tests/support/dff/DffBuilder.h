@@ -10,8 +10,8 @@
 //     by default; toClump() turns it into a Chunk tree that tests may edit
 //     before writing, buildDff() writes it directly.
 
-#include "common/FileIo.h"
-#include "common/Math.h"
+#include "base/FileIo.h"
+#include "base/Math.h"
 #include "rw/ChunkHeader.h"
 #include "rw/SectionType.h"
 

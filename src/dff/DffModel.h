@@ -1,0 +1,44 @@
+#pragma once
+
+#include "base/Math.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zorvek {
+
+struct DffFrame {
+    Vec3 translation;              // offset from the parent frame, in the parent's axes
+    std::int32_t parentIndex = -1;
+    std::int32_t boneId = -1;      // HAnim node id; -1 without extension data
+    std::int32_t boneNumber = -1;  // HAnim node index: the skin bone number; -1 without extension data
+    std::string frameName;         // every payload byte of the Frame chunk
+};
+
+struct MeshSplit {
+    std::uint32_t materialIndex = 0;
+    std::vector<std::uint32_t> indices;
+};
+
+// The first clump of a DFF file, as the conversion needs it.
+struct DffModel {
+    std::vector<DffFrame> frames;
+    std::vector<std::vector<Vec2>> uvSets;
+    std::vector<Vec3> positions;
+    std::vector<Vec3> normals;
+    std::vector<std::array<std::uint8_t, 4>> boneIndices;
+    std::vector<Vec4> boneWeights;
+    // Byte-wise ascending names (std::string compares as unsigned bytes) to texture numbers.
+    std::map<std::string, std::int32_t> textureIndices;
+    std::vector<std::string> materialTextureNames;
+    std::uint32_t isTriStrip = 0;
+    std::vector<MeshSplit> meshSplits;
+    std::vector<Matrix44> inverseBindMatrices;
+    std::vector<Matrix44> boneMatrices;
+    std::vector<Matrix44> skinMatrices;
+};
+
+}  // namespace zorvek

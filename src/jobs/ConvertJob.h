@@ -1,0 +1,72 @@
+#pragma once
+
+#include "base/FileIo.h"
+#include "base/Warnings.h"
+#include "dff/DffModel.h"
+#include "jobs/ConversionTables.h"
+#include "jobs/JobReport.h"
+#include "pmx/PmxWriter.h"
+#include "skeleton/ConversionMode.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zorvek {
+
+// One DFF to PMX conversion in its steps: read, prepare the skeleton for a
+// mode, build the PMX bytes. The menu asks its questions between the steps;
+// the command line and the fuzzer run them in a row.
+class DffConversion {
+public:
+    // Reads the first clump of a DFF file (or of its bytes) and numbers its
+    // textures; the model name comes from the file name.
+    static DffConversion fromFile(const std::filesystem::path& source, const WarningSink& warn);
+    static DffConversion fromBytes(std::span<const std::uint8_t> dff, std::u16string modelName,
+                                   const WarningSink& warn);
+
+    void prepare(ConversionMode mode, const ConversionTables& tables);
+    // Throws UserMessageError for a model that cannot be written, before any byte is written.
+    Bytes buildPmx(std::string_view textureExtension, const ConversionTables& tables, const WarningSink& warn) const;
+
+    const DffModel& model() const { return model_; }
+
+private:
+    DffConversion(DffModel model, std::u16string modelName);
+
+    DffModel model_;
+    std::u16string modelName_;
+    ConversionMode mode_ = ConversionMode::None;
+    bool prepared_ = false;
+};
+
+struct ConvertSettings {
+    ConversionMode mode = ConversionMode::NamesAndAxes;
+    std::string textureExtension = ".png";
+};
+
+// The whole conversion of DFF bytes to PMX bytes, as the fuzzer runs it.
+Bytes convertDffBytes(std::span<const std::uint8_t> dff, const ConvertSettings& settings,
+                      const ConversionTables& tables, const WarningSink& warn);
+
+struct ConvertDffJob {
+    std::filesystem::path input;
+    std::filesystem::path output;
+    ConvertSettings settings;
+    bool replaceExisting = false;
+};
+
+// One file to another, never asking: the output may not be the input, and an
+// existing output is replaced only when the job says so.
+void convertDffFile(const ConvertDffJob& job, const ConversionTables& tables, const JobReport& report);
+
+// Refuses an output path that names the input file; before any question, so
+// that no answer can lose the input.
+void refuseOutputOntoInput(const std::filesystem::path& input, const std::filesystem::path& output);
+
+// Refuses an existing output unless it may be replaced (the command line's --force).
+void refuseExistingOutput(const std::filesystem::path& output, bool replaceExisting);
+
+}  // namespace zorvek

@@ -1,0 +1,92 @@
+#include "ui/ConvertDialogue.h"
+
+#include "base/FileIo.h"
+#include "base/UserMessageError.h"
+#include "jobs/ConvertJob.h"
+#include "ui/CommandGuard.h"
+#include "ui/ConsoleForms.h"
+#include "ui/PathPrompts.h"
+
+#include <array>
+#include <string_view>
+
+namespace zorvek {
+
+namespace {
+
+struct ModeEntry {
+    char key;
+    std::string_view text;
+    ConversionMode mode;
+};
+
+constexpr std::array<ModeEntry, 3> modeEntries{{
+    {'1', ": 変換なし (非推奨)", ConversionMode::None},
+    {'2', ": ボーン情報付与・軸変換 (GTAアニメーション編集に推奨)", ConversionMode::AxesAndBoneInfo},
+    {'3', ": ボーン名・軸ともに変換 (MMDアニメーション適用に推奨)", ConversionMode::NamesAndAxes},
+}};
+
+std::string askTextureExtension(Console& console) {
+    console.endLine();
+    console.write("テクスチャの拡張子を入力してください (例: ");
+    printColoured(console, Colour::Input, ".bmp");
+    console.write(", ");
+    printColoured(console, Colour::Input, ".png");
+    console.write(")> ");
+    console.setColour(Colour::Input);
+    std::string extension = readWord(console);
+    console.setDefaultColour();
+    console.endLine();
+    return extension;
+}
+
+
+}  // namespace
+
+ConversionMode chooseConversionMode(Console& console) {
+    for (;;) {
+        console.endLine();
+        for (const ModeEntry& entry : modeEntries) {
+            printColoured(console, Colour::Input, std::string_view(&entry.key, 1));
+            printLine(console, entry.text);
+        }
+        console.write("ボーン名・軸変換の方法を選択してください> ");
+        console.setColour(Colour::Input);
+        const std::optional<int> key = readChoiceKey(console);
+        console.setDefaultColour();
+        if (!key) {
+            throw OperationCancelled();
+        }
+        console.endLine();
+        for (const ModeEntry& entry : modeEntries) {
+            if (*key == entry.key) {
+                return entry.mode;
+            }
+        }
+        printInvalidChoice(console);
+    }
+}
+
+void convertDffToPmx(Console& console, const ConversionTables& tables) {
+    guardCommand(console, [&] {
+        printHeading(console, "DFFをPMXに変換します");
+        const std::optional<std::filesystem::path> source = chooseOpenPath(console);
+        if (!source) {
+            return;
+        }
+        DffConversion conversion = DffConversion::fromFile(*source, warningsTo(console));
+        printLine(console, "読み込みが完了しました");
+        conversion.prepare(chooseConversionMode(console), tables);
+        const std::string extension = askTextureExtension(console);
+        const std::optional<std::filesystem::path> target = chooseSavePath(console, pmxFilter, "pmx", *source);
+        if (!target) {
+            return;
+        }
+        printLine(console, "出力しています...");
+        const Bytes pmx = conversion.buildPmx(extension, tables, warningsTo(console));
+        writeFileAtomically(*target, pmx);
+        printLine(console, "出力が完了しました");
+    });
+}
+
+}  // namespace zorvek

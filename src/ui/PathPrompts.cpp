@@ -1,0 +1,188 @@
+#include "ui/PathPrompts.h"
+
+#include "base/FileIo.h"
+#include "base/TextEncoding.h"
+#include "base/UserMessageError.h"
+#include "ui/ConsoleForms.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace zorvek {
+
+namespace fs = std::filesystem;
+
+std::string initialSaveName(const fs::path& source) {
+    std::string name = pathToUtf8(source);
+    const std::size_t separator = name.find_last_of("/\\");
+    if (separator != std::string::npos) {
+        name.erase(0, separator + 1);
+    }
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos) {
+        name.erase(dot);
+    }
+    return name;
+}
+
+namespace {
+
+std::string_view trimBlanks(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+fs::path homeFolder() {
+#ifdef _WIN32
+    // The narrow environment is in the system's code page, which may not hold the user's name.
+    const wchar_t* home = _wgetenv(L"USERPROFILE");
+    return home ? fs::path(home) : fs::path();
+#else
+    const char* home = std::getenv("HOME");
+    return home ? utf8ToPath(home) : fs::path();
+#endif
+}
+
+}  // namespace
+
+fs::path typedPathToAbsolute(std::string_view typed) {
+    std::string_view text = trimBlanks(typed);
+    // A terminal pastes a dragged file name in quotes.
+    if (text.size() >= 2 && (text.front() == '\'' || text.front() == '"') && text.back() == text.front()) {
+        text = trimBlanks(text.substr(1, text.size() - 2));
+    }
+    if (text.empty()) {
+        return {};
+    }
+    fs::path path;
+    if (text == "~" || text.starts_with("~/")) {
+        path = homeFolder() / utf8ToPath(text.size() > 2 ? text.substr(2) : std::string_view());
+    } else {
+        path = utf8ToPath(text);
+    }
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    return error ? path.lexically_normal() : absolute.lexically_normal();
+}
+
+std::optional<fs::path> askOpenPathByTyping(Console& console, const PathLineReader& readPath) {
+    for (;;) {
+        const std::optional<std::string> typed = readPath("");
+        if (!typed) {
+            return std::nullopt;
+        }
+        const fs::path path = typedPathToAbsolute(*typed);
+        if (path.empty()) {
+            return std::nullopt;
+        }
+        std::error_code error;
+        if (fs::is_regular_file(path, error)) {
+            return path;
+        }
+        printLine(console, "ファイルが見つかりません: " + pathToUtf8(path));
+        console.write(openPathPrompt);
+    }
+}
+
+namespace {
+
+// Asks before replacing a file, as the save dialog does; nothing at the end of input.
+std::optional<bool> confirmReplace(Console& console, const fs::path& path) {
+    console.write(pathToUtf8(path) + " は既に存在します。上書きしますか? (y/n)> ");
+    console.setColour(Colour::Input);
+    const std::optional<std::string> answer = console.readLine();
+    console.setDefaultColour();
+    if (!answer) {
+        return std::nullopt;
+    }
+    const std::string_view word = trimBlanks(*answer);
+    return word == "y" || word == "Y" || word == "yes";
+}
+
+}  // namespace
+
+std::optional<fs::path> askSavePathByTyping(Console& console, const PathLineReader& readPath,
+                                            std::string_view defaultExtension, const fs::path& source) {
+    fs::path prefill = source.parent_path() / utf8ToPath(initialSaveName(source));
+    for (;;) {
+        const std::optional<std::string> typed = readPath(pathToUtf8(prefill));
+        if (!typed) {
+            return std::nullopt;
+        }
+        fs::path path = typedPathToAbsolute(*typed);
+        if (path.empty()) {
+            return std::nullopt;
+        }
+        if (!path.has_extension()) {
+            path += "." + std::string(defaultExtension);
+        }
+        std::error_code error;
+        if (fs::is_directory(path, error)) {
+            printLine(console, "フォルダは指定できません: " + pathToUtf8(path));
+        } else if (!fs::is_directory(path.parent_path(), error)) {
+            printLine(console, "フォルダが見つかりません: " + pathToUtf8(path.parent_path()));
+        } else if (!fs::exists(path, error)) {
+            return path;
+        } else if (isSameFile(path, source)) {
+            // Before the question, so that no answer can replace the input.
+            throw UserMessageError("入力と出力に同じファイルが指定されています");
+        } else {
+            const std::optional<bool> replace = confirmReplace(console, path);
+            if (!replace) {
+                return std::nullopt;
+            }
+            if (*replace) {
+                return path;
+            }
+        }
+        prefill = path;
+        console.write(savePathPrompt);
+    }
+}
+
+namespace {
+
+void printChosenPath(Console& console, const fs::path& path) {
+    console.setColour(Colour::Input);
+    console.write(pathToUtf8(path));
+    console.endLine();
+    console.setDefaultColour();
+}
+
+}  // namespace
+
+std::optional<fs::path> chooseOpenPath(Console& console) {
+    console.write(openPathPrompt);
+    std::optional<fs::path> path = console.askOpenPath(dffFilter);
+    if (!path) {
+        printCancelled(console);
+        return std::nullopt;
+    }
+    printChosenPath(console, *path);
+    printLine(console, "読み込んでいます...");
+    return path;
+}
+
+std::optional<fs::path> chooseSavePath(Console& console, const FileFilter& filter, std::string_view defaultExtension,
+                                       const fs::path& source) {
+    console.write(savePathPrompt);
+    std::optional<fs::path> path = console.askSavePath(filter, defaultExtension, source);
+    if (!path) {
+        printCancelled(console);
+        return std::nullopt;
+    }
+    printChosenPath(console, *path);
+    // A dialog that asked about replacing the file itself ends here too.
+    if (isSameFile(*path, source)) {
+        throw UserMessageError("入力と出力に同じファイルが指定されています");
+    }
+    return path;
+}
+
+}  // namespace zorvek

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "ui/Console.h"
+
+
+namespace zorvek {
+
+// Menu entry 5: the DFF rescale dialogue. Prints its own errors.
+void rescaleDffCommand(Console& console);
+
+}  // namespace zorvek

@@ -1,0 +1,116 @@
+#include "ui/terminal/TerminalInput.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+
+namespace zorvek {
+
+namespace {
+
+constexpr std::size_t pipeBlockSize = 65536;
+
+// True when the descriptor has something to read (or its end) within the time.
+bool waitReadable(int fd, int milliseconds) {
+    pollfd request{fd, POLLIN, 0};
+    for (;;) {
+        const int ready = poll(&request, 1, milliseconds);
+        if (ready >= 0) {
+            return ready > 0;
+        }
+        if (errno != EINTR) {
+            return true;  // let the read report what is wrong
+        }
+    }
+}
+
+}  // namespace
+
+TerminalInput::TerminalInput(int fd, bool byteAtATime) : fd_(fd), blockSize_(byteAtATime ? 1 : pipeBlockSize) {}
+
+TerminalInput::Fill TerminalInput::fill(int milliseconds) {
+    if (next_ < buffer_.size()) {
+        return Fill::data;
+    }
+    buffer_.resize(blockSize_);
+    next_ = 0;
+    for (;;) {
+        if (milliseconds >= 0 && !waitReadable(fd_, milliseconds)) {
+            buffer_.clear();
+            return Fill::timeout;
+        }
+        const ssize_t count = read(fd_, buffer_.data(), buffer_.size());
+        if (count > 0) {
+            buffer_.resize(static_cast<std::size_t>(count));
+            return Fill::data;
+        }
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (milliseconds < 0) {
+                waitReadable(fd_, -1);  // a descriptor left non-blocking by someone else
+            }
+            continue;
+        }
+        buffer_.clear();
+        return Fill::end;  // the end, or an error that leaves nothing more to read
+    }
+}
+
+std::optional<unsigned char> TerminalInput::readByte() {
+    if (fill(-1) != Fill::data) {
+        return std::nullopt;
+    }
+    return static_cast<unsigned char>(buffer_[next_++]);
+}
+
+std::optional<unsigned char> TerminalInput::readByteWithin(int milliseconds) {
+    std::optional<unsigned char> byte = peekByteWithin(milliseconds);
+    if (byte) {
+        ++next_;
+    }
+    return byte;
+}
+
+std::optional<unsigned char> TerminalInput::peekByteWithin(int milliseconds) {
+    if (fill(std::max(milliseconds, 0)) != Fill::data) {
+        return std::nullopt;
+    }
+    return static_cast<unsigned char>(buffer_[next_]);
+}
+
+bool TerminalInput::takeLinePart(std::string& line) {
+    const auto begin = buffer_.begin() + static_cast<std::ptrdiff_t>(next_);
+    const auto lineEnd = std::find(begin, buffer_.end(), '\n');
+    const std::size_t room = longestAnswerLine - std::min(line.size(), longestAnswerLine);
+    const auto kept = static_cast<std::size_t>(lineEnd - begin);
+    line.append(begin, begin + static_cast<std::ptrdiff_t>(std::min(kept, room)));
+    const bool found = lineEnd != buffer_.end();
+    next_ = static_cast<std::size_t>(lineEnd - buffer_.begin()) + (found ? 1 : 0);
+    return found;
+}
+
+std::optional<std::string> TerminalInput::readLine() {
+    std::string line;
+    bool readAnything = false;
+    for (;;) {
+        if (fill(-1) != Fill::data) {
+            if (!readAnything) {
+                return std::nullopt;
+            }
+            break;
+        }
+        readAnything = true;
+        if (takeLinePart(line)) {
+            break;
+        }
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return line;
+}
+
+}  // namespace zorvek

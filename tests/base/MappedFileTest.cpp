@@ -1,0 +1,51 @@
+#include "base/MappedFile.h"
+
+#include "base/UserMessageError.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace zorvek {
+namespace {
+
+using test::readBytes;
+using test::TempDir;
+
+struct MappedCase {
+    const char* name;
+    std::string contents;
+};
+
+class MappedFileView : public ::testing::TestWithParam<MappedCase> {};
+
+TEST_P(MappedFileView, HoldsTheBytesAndChangesNeverReachTheFile) {
+    TempDir folder;
+    const auto path = folder.write("model.dff", std::string_view(GetParam().contents));
+    const Bytes before = readBytes(path);
+    MappedFile file(path);
+    ASSERT_EQ(Bytes(file.bytes().begin(), file.bytes().end()), before);
+    for (std::uint8_t& byte : file.bytes()) {
+        byte ^= 0xFF;
+    }
+    EXPECT_EQ(readBytes(path), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, MappedFileView,
+                         ::testing::Values(MappedCase{"Empty", ""}, MappedCase{"Small", "abc\0def"},
+                                           MappedCase{"SeveralPages", std::string(20000, 'x') + "end"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MappedFile, AMissingFileCannotBeOpened) {
+    TempDir folder;
+    try {
+        MappedFile file(folder / "missing.dff");
+        FAIL() << "expected an error";
+    } catch (const UserMessageError& error) {
+        EXPECT_STREQ(error.what(), "ファイルを開けませんでした");
+    }
+}
+
+}  // namespace
+}  // namespace zorvek

@@ -1,0 +1,211 @@
+#include "cli/CommandLine.h"
+
+#include "ui/ConvertDialogue.h"
+#include "rescale/DffRescaler.h"
+#include "support/ScriptedConsole.h"
+#include "support/TempDir.h"
+#include "support/dff/DffBuilder.h"
+#include "jobs/ConversionTables.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zorvek {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempDir;
+
+const std::string dataFolder = std::string(ZORVEK_SOURCE_DIR) + "/data";
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+std::string contents(std::FILE* file) {
+    std::rewind(file);
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        text.append(buffer, n);
+    }
+    return text;
+}
+
+struct RunResult {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+RunResult run(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "zorvek");
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(argument.c_str());
+    }
+    std::unique_ptr<std::FILE, FileCloser> out(std::tmpfile());
+    std::unique_ptr<std::FILE, FileCloser> err(std::tmpfile());
+    const int status = runCommandLine(static_cast<int>(argv.size()), argv.data(), out.get(), err.get());
+    return {status, contents(out.get()), contents(err.get())};
+}
+
+class CommandLine : public ::testing::Test {
+protected:
+    fs::path model(const std::string& name) const { return folder.write(name, test::buildDff(test::sampleSkinnedModel())); }
+
+    fs::path brokenModel(const std::string& name) const {
+        test::SkinnedModel broken = test::sampleSkinnedModel();
+        broken.frames.resize(1);
+        return folder.write(name, test::buildDff(broken));
+    }
+
+    TempDir folder;
+};
+
+struct UsageCase {
+    const char* name;
+    std::vector<std::string> arguments;
+    int status;
+};
+
+class CommandLineUsage : public CommandLine, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CommandLineUsage, ExitStatus) {
+    const RunResult result = run(GetParam().arguments);
+    EXPECT_EQ(result.status, GetParam().status) << result.err;
+    if (GetParam().status == 2) {
+        EXPECT_NE(result.err.find("Usage: zorvek"), std::string::npos) << result.err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, CommandLineUsage,
+    ::testing::Values(UsageCase{"Help", {"--help"}, 0}, UsageCase{"Version", {"--version"}, 0},
+                      UsageCase{"NoCommand", {"--force"}, 2}, UsageCase{"UnknownCommand", {"explode"}, 2},
+                      UsageCase{"ConvertWithoutInput", {"convert"}, 2},
+                      UsageCase{"UnknownMode", {"convert", "a.dff", "--mode", "fancy"}, 2},
+                      UsageCase{"OutputWithTwoInputs", {"convert", "a.dff", "b.dff", "-o", "x.pmx"}, 2},
+                      UsageCase{"OutputAndFolder", {"convert", "a.dff", "-o", "x.pmx", "-d", "."}, 2},
+                      UsageCase{"MissingTablesFolder", {"convert", "a.dff", "--tables", "/nonexistent/zorvek"}, 2},
+                      UsageCase{"RescaleWithoutFactor", {"rescale", "a.dff", "b.dff"}, 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CommandLine, HelpListsEveryOptionWithAnExample) {
+    const RunResult result = run({"--help"});
+    for (const char* option : {"--output", "--output-dir", "--mode", "--texture-ext", "--tables", "--force",
+                               "--version", "rescale", "Examples:"}) {
+        EXPECT_NE(result.out.find(option), std::string::npos) << option;
+    }
+}
+
+TEST_F(CommandLine, ConvertWritesBesideTheInputByDefault) {
+    const fs::path input = model("hero.dff");
+    const RunResult result = run({"convert", input.string(), "--tables", dataFolder});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(fs::exists(folder / "hero.pmx"));
+    EXPECT_EQ(result.out, "読み込んでいます...\n読み込みが完了しました\n出力しています...\n" +
+                              (folder / "hero.pmx").string() + "\n出力が完了しました\n");
+    EXPECT_EQ(result.err.find('\x1b'), std::string::npos) << "no colour on a file";
+}
+
+TEST_F(CommandLine, BatchGoesOnPastAFailureAndCounts) {
+    const fs::path out = folder / "made" / "out";
+    const RunResult result = run({"convert", model("a.dff").string(), brokenModel("b.dff").string(), model("c.dff").string(),
+                            "-d", out.string(), "--tables", dataFolder});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(fs::exists(out / "a.pmx"));
+    EXPECT_FALSE(fs::exists(out / "b.pmx"));
+    EXPECT_TRUE(fs::exists(out / "c.pmx"));
+    EXPECT_NE(result.out.find("[2/3] b.dff\n"), std::string::npos) << result.out;
+    EXPECT_TRUE(result.out.ends_with("成功 2 件、失敗 1 件\n")) << result.out;
+    EXPECT_NE(result.err.find("エラー: ファイルにボーンが含まれていません\n"), std::string::npos) << result.err;
+}
+
+TEST_F(CommandLine, AnOutputFolderThatCannotBeMadeFailsTheJob) {
+    folder.write("file", std::string_view("x"));
+    const RunResult result = run({"convert", model("a.dff").string(), "-d", (folder / "file" / "out").string(),
+                                  "--tables", dataFolder});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("エラー: 出力フォルダを作成できませんでした"), std::string::npos) << result.err;
+}
+
+TEST_F(CommandLine, AnExistingOutputIsReplacedOnlyWithForce) {
+    const fs::path input = model("hero.dff");
+    const fs::path output = folder.write("hero.pmx", std::string_view("old"));
+    const RunResult refused = run({"convert", input.string(), "--tables", dataFolder});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("出力ファイルが既に存在します"), std::string::npos) << refused.err;
+    EXPECT_EQ(test::readBytes(output), (Bytes{'o', 'l', 'd'}));
+
+    const RunResult forced = run({"convert", input.string(), "--tables", dataFolder, "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_NE(test::readBytes(output), (Bytes{'o', 'l', 'd'}));
+}
+
+struct ModeCase {
+    const char* name;
+    std::string option;
+    std::string menuKey;
+};
+
+class CommandLineMatchesMenu : public CommandLine, public ::testing::WithParamInterface<ModeCase> {};
+
+TEST_P(CommandLineMatchesMenu, ProducesByteIdenticalFiles) {
+    const fs::path input = model("hero.dff");
+    const RunResult result = run({"convert", input.string(), "-o", (folder / "cli.pmx").string(), "--mode",
+                            GetParam().option, "--texture-ext", ".bmp", "--tables", dataFolder});
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    test::ScriptedConsole console(input.string() + "\n" + GetParam().menuKey + "\n.bmp\n" +
+                                  (folder / "menu.pmx").string() + "\n");
+    convertDffToPmx(console, loadConversionTables(dataFolder));
+    ASSERT_TRUE(fs::exists(folder / "menu.pmx")) << console.transcript();
+    EXPECT_EQ(test::readBytes(folder / "cli.pmx"), test::readBytes(folder / "menu.pmx"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, CommandLineMatchesMenu,
+                         ::testing::Values(ModeCase{"None", "none", "1"}, ModeCase{"Info", "info", "2"},
+                                           ModeCase{"Mmd", "mmd", "3"}, ModeCase{"Digit", "2", "2"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CommandLine, RescaleWritesTheScaledCopy) {
+    const fs::path input = model("hero.dff");
+    const RunResult result = run({"rescale", input.string(), (folder / "big.dff").string(), "2"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(test::readBytes(folder / "big.dff"), rescaledCopy(test::readBytes(input), 2.0f, [](const std::string&) {}));
+}
+
+struct RescaleRefusal {
+    const char* name;
+    std::string factor;
+    bool sameFile;
+    std::string message;
+};
+
+class CommandLineRescaleRefusal : public CommandLine, public ::testing::WithParamInterface<RescaleRefusal> {};
+
+TEST_P(CommandLineRescaleRefusal, FailsWithoutWriting) {
+    const fs::path input = model("hero.dff");
+    const fs::path output = GetParam().sameFile ? folder / "." / "hero.dff" : folder / "big.dff";
+    const RunResult result = run({"rescale", input.string(), output.string(), GetParam().factor, "--force"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "エラー: " + GetParam().message + "\n");
+    EXPECT_FALSE(fs::exists(folder / "big.dff"));
+    EXPECT_EQ(test::readBytes(input), test::buildDff(test::sampleSkinnedModel()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, CommandLineRescaleRefusal,
+    ::testing::Values(RescaleRefusal{"Letters", "big", false, "倍率には数値を入力してください"},
+                      RescaleRefusal{"NotANumber", "nan", false, "倍率には数値を入力してください"},
+                      RescaleRefusal{"SameFile", "2", true, "入力と出力に同じファイルが指定されています"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace zorvek
