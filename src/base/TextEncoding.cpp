@@ -119,4 +119,11 @@ std::u16string pathToUtf16(const std::filesystem::path& path) {
 #endif
 }
 
+#ifdef _WIN32
+std::wstring utf8ToWide(std::string_view text) {
+    const std::u16string units = utf8ToUtf16(text);
+    return std::wstring(units.begin(), units.end());
+}
+#endif
+
 }  // namespace zorvek

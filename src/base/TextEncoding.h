@@ -12,6 +12,11 @@ std::u16string utf8ToUtf16(std::string_view text);
 
 std::string utf16ToUtf8(std::u16string_view text);
 
+#ifdef _WIN32
+// For the wide-character Windows functions, whose wchar_t is UTF-16.
+std::wstring utf8ToWide(std::string_view text);
+#endif
+
 // Each byte becomes one code unit of the same value: how names from DFF files
 // (which carry no encoding) go into PMX texts.
 std::u16string widenBytes(std::string_view bytes);

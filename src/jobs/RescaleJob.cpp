@@ -1,6 +1,7 @@
 #include "jobs/RescaleJob.h"
 
 #include "base/FileIo.h"
+#include "base/TextBlanks.h"
 #include "jobs/ConvertJob.h"
 #include "rescale/DffRescaler.h"
 
@@ -12,18 +13,9 @@
 namespace zorvek {
 
 std::optional<float> parseScaleFactor(std::string_view answer) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    std::size_t begin = 0;
-    while (begin < answer.size() && blank(answer[begin])) {
-        ++begin;
-    }
-    std::size_t end = begin;
-    while (end < answer.size() && !blank(answer[end])) {
-        ++end;
-    }
+    const std::string_view word = firstWord(answer);
     float factor = 0;
-    if (begin == end || !boost::conversion::try_lexical_convert(answer.substr(begin, end - begin), factor) ||
-        !std::isfinite(factor)) {
+    if (word.empty() || !boost::conversion::try_lexical_convert(word, factor) || !std::isfinite(factor)) {
         return std::nullopt;
     }
     return factor;

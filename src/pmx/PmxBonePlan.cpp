@@ -81,10 +81,8 @@ private:
         return true;
     }
 
+    // Equal as 32-bit values: the table's unsigned id meets the frame's signed one.
     std::optional<std::size_t> findFrame(std::uint32_t boneId) const {
-        if (boneId > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) {
-            return std::nullopt;
-        }
         const auto it = firstFrameById_.find(static_cast<std::int32_t>(boneId));
         return it == firstFrameById_.end() ? std::nullopt : std::optional(it->second);
     }

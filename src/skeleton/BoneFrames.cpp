@@ -41,7 +41,8 @@ void checkParentFrame(const DffModel& model, std::size_t frame, bool allowNoPare
 }
 
 const BoneTableEntry* findBoneRow(const BoneTable& bones, std::int32_t boneId) {
-    return boneId < 0 ? nullptr : bones.find(static_cast<std::uint32_t>(boneId));
+    // The table's ids are unsigned 32-bit: a frame's -5 is the row written "-5" (4294967291).
+    return bones.find(static_cast<std::uint32_t>(boneId));
 }
 
 }  // namespace zorvek

@@ -21,8 +21,6 @@ struct BoneTableEntry {
 class BoneTable {
 public:
     bool contains(std::uint32_t boneId) const { return entries_.contains(boneId); }
-    // The caller tests contains() first.
-    const BoneTableEntry& at(std::uint32_t boneId) const { return entries_.at(boneId); }
     const BoneTableEntry* find(std::uint32_t boneId) const {
         auto it = entries_.find(boneId);
         return it == entries_.end() ? nullptr : &it->second;

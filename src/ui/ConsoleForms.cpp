@@ -1,5 +1,6 @@
 #include "ui/ConsoleForms.h"
 
+#include "base/TextBlanks.h"
 #include "base/UserMessageError.h"
 
 namespace zorvek {
@@ -56,30 +57,17 @@ void waitAnyKey(Console& console) {
     console.readKey(false);
 }
 
-namespace {
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
-}  // namespace
-
 std::string readWord(Console& console) {
     for (;;) {
         std::optional<std::string> line = console.readLine();
         if (!line) {
             throw OperationCancelled();
         }
-        std::size_t begin = 0;
-        while (begin < line->size() && isBlank((*line)[begin])) {
-            ++begin;
-        }
-        if (begin == line->size()) {
+        const std::string_view word = firstWord(*line);
+        if (word.empty()) {
             continue;  // Enter alone keeps waiting for a word
         }
-        std::size_t end = begin;
-        while (end < line->size() && !isBlank((*line)[end])) {
-            ++end;
-        }
-        return line->substr(begin, end - begin);
+        return std::string(word);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/PathPrompts.h"
 
 #include "base/FileIo.h"
+#include "base/TextBlanks.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
 #include "ui/ConsoleForms.h"
@@ -27,17 +28,6 @@ std::string initialSaveName(const fs::path& source) {
 
 namespace {
 
-std::string_view trimBlanks(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 fs::path homeFolder() {
 #ifdef _WIN32
     // The narrow environment is in the system's code page, which may not hold the user's name.
@@ -47,6 +37,12 @@ fs::path homeFolder() {
     const char* home = std::getenv("HOME");
     return home ? utf8ToPath(home) : fs::path();
 #endif
+}
+
+// A folder, or a name that ends in a separator and so can only mean one.
+bool isFolderName(const fs::path& path) {
+    std::error_code error;
+    return !path.has_filename() || fs::is_directory(path, error);
 }
 
 }  // namespace
@@ -85,7 +81,9 @@ std::optional<fs::path> askOpenPathByTyping(Console& console, const PathLineRead
         if (fs::is_regular_file(path, error)) {
             return path;
         }
-        printLine(console, "ファイルが見つかりません: " + pathToUtf8(path));
+        std::string message = isFolderName(path) ? "フォルダは指定できません: " : "ファイルが見つかりません: ";
+        message += pathToUtf8(path);
+        printLine(console, message);
         console.write(openPathPrompt);
     }
 }
@@ -119,11 +117,11 @@ std::optional<fs::path> askSavePathByTyping(Console& console, const PathLineRead
         if (path.empty()) {
             return std::nullopt;
         }
-        if (!path.has_extension()) {
-            path += "." + std::string(defaultExtension);
-        }
         std::error_code error;
-        if (fs::is_directory(path, error)) {
+        if (!isFolderName(path) && !path.has_extension()) {
+            path += std::string(".").append(defaultExtension);
+        }
+        if (isFolderName(path)) {
             printLine(console, "フォルダは指定できません: " + pathToUtf8(path));
         } else if (!fs::is_directory(path.parent_path(), error)) {
             printLine(console, "フォルダが見つかりません: " + pathToUtf8(path.parent_path()));

@@ -11,6 +11,10 @@ namespace zorvek {
 // How the command line's report lines reach a stream; each platform knows how
 // its terminals show colour and text.
 
+// Whether the user has asked for no colours: NO_COLOR set and not empty, as
+// the convention says.
+bool colourRefusedByUser();
+
 // Whether lines for this stream may be coloured: it is a terminal or a console
 // that shows colours, and the user has not asked for none (NO_COLOR).
 bool reportColourAllowed(std::FILE* stream);

@@ -1,4 +1,5 @@
 #include "base/FileIo.h"
+#include "support/ExpectError.h"
 
 #include "base/UserMessageError.h"
 #include "support/TempDir.h"
@@ -31,12 +32,7 @@ TEST(WriteFileAtomically, ReplacesTheTargetAndLeavesNoTemporaryFile) {
 
 TEST(WriteFileAtomically, AMissingFolderIsAnErrorAndCreatesNothing) {
     TempDir folder;
-    try {
-        writeFileAtomically(folder / "missing" / "out.bin", Bytes{1});
-        FAIL() << "expected an error";
-    } catch (const UserMessageError& error) {
-        EXPECT_STREQ(error.what(), "ファイルを開けませんでした");
-    }
+    EXPECT_USER_ERROR(writeFileAtomically(folder / "missing" / "out.bin", Bytes{1}), "ファイルを開けませんでした");
     EXPECT_EQ(entriesIn(folder), 0u);
 }
 

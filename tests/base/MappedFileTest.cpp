@@ -1,4 +1,5 @@
 #include "base/MappedFile.h"
+#include "support/ExpectError.h"
 
 #include "base/UserMessageError.h"
 #include "support/TempDir.h"
@@ -39,12 +40,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, MappedFileView,
 
 TEST(MappedFile, AMissingFileCannotBeOpened) {
     TempDir folder;
-    try {
-        MappedFile file(folder / "missing.dff");
-        FAIL() << "expected an error";
-    } catch (const UserMessageError& error) {
-        EXPECT_STREQ(error.what(), "ファイルを開けませんでした");
-    }
+    EXPECT_USER_ERROR(MappedFile file(folder / "missing.dff"), "ファイルを開けませんでした");
 }
 
 }  // namespace

@@ -207,5 +207,74 @@ INSTANTIATE_TEST_SUITE_P(
                       RescaleRefusal{"SameFile", "2", true, "入力と出力に同じファイルが指定されています"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct OntoInputCase {
+    const char* name;
+    std::vector<std::string> arguments;  // IN stands for the input, DIR for the folder
+};
+
+class CommandLineOntoInput : public CommandLine, public ::testing::WithParamInterface<OntoInputCase> {};
+
+TEST_P(CommandLineOntoInput, IsRefusedEvenWithForceAndTheInputStays) {
+    const fs::path input = model("hero.dff");
+    fs::create_symlink(input, folder / "link.dff");
+    std::vector<std::string> arguments;
+    for (std::string argument : GetParam().arguments) {
+        if (argument == "IN") {
+            argument = input.string();
+        } else if (argument.starts_with("DIR")) {
+            argument = folder.path().string() + argument.substr(3);
+        }
+        arguments.push_back(argument);
+    }
+    const RunResult result = run(arguments);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "エラー: 入力と出力に同じファイルが指定されています\n");
+    EXPECT_EQ(test::readBytes(input), test::buildDff(test::sampleSkinnedModel()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spellings, CommandLineOntoInput,
+    ::testing::Values(OntoInputCase{"ConvertSamePath", {"convert", "IN", "-o", "IN", "--force", "--tables", dataFolder}},
+                      OntoInputCase{"ConvertDotFolder",
+                                    {"convert", "IN", "-o", "DIR/./hero.dff", "--force", "--tables", dataFolder}},
+                      OntoInputCase{"ConvertLink", {"convert", "IN", "-o", "DIR/link.dff", "--force", "--tables", dataFolder}},
+                      OntoInputCase{"RescaleLink", {"rescale", "IN", "DIR/link.dff", "2", "--force"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CommandLine, ABatchRefusesASecondInputWithTheSameOutputName) {
+    fs::create_directories(folder / "a");
+    fs::create_directories(folder / "b");
+    const fs::path first = folder.write("a/x.dff", test::buildDff(test::sampleSkinnedModel()));
+    test::SkinnedModel other = test::sampleSkinnedModel();
+    other.geometries[0].positions[0].x += 1;
+    const fs::path second = folder.write("b/x.dff", test::buildDff(other));
+    const fs::path third = model("c.dff");
+    const fs::path out = folder / "out";
+    const RunResult result = run({"convert", first.string(), second.string(), third.string(), "-d", out.string(),
+                                  "--mode", "none", "--tables", dataFolder});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "エラー: 出力ファイルが他の入力と重なります: " + first.string() + ", " + second.string() + "\n");
+    EXPECT_TRUE(result.out.ends_with("成功 2 件、失敗 1 件\n")) << result.out;
+    EXPECT_TRUE(fs::exists(out / "c.pmx"));
+    // The first input's model is the one in the folder.
+    const RunResult alone = run({"convert", first.string(), "-o", (folder / "alone.pmx").string(), "--mode", "none",
+                                 "--tables", dataFolder});
+    ASSERT_EQ(alone.status, 0) << alone.err;
+    EXPECT_EQ(test::readBytes(out / "x.pmx"), test::readBytes(folder / "alone.pmx"));
+}
+
+TEST_F(CommandLine, FileErrorsNameTheFile) {
+    const RunResult missing = run({"convert", "no-such-model.dff", "-d", folder.path().string(), "--tables", dataFolder});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "エラー: ファイルを開けませんでした: no-such-model.dff\n");
+
+    const RunResult unwritable = run({"convert", model("hero.dff").string(), "-o",
+                                      (folder / "missing-folder" / "hero.pmx").string(), "--mode", "none", "--tables",
+                                      dataFolder});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err,
+              "エラー: ファイルを開けませんでした: " + (folder / "missing-folder" / "hero.pmx").string() + "\n");
+}
+
 }  // namespace
 }  // namespace zorvek

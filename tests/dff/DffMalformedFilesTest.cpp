@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <iostream>
 
 namespace zorvek::test {
 namespace {
@@ -168,7 +166,8 @@ TEST(DffMalformedFiles, CorruptedBytesNeverEscapeTheReader) {
     EXPECT_GT(failures, 0u);
 }
 
-TEST(DffModelReaderSpeed, ReadsAMillionVerticesQuickly) {
+// Large counts are read whole, not cut at some limit (scripts/bench.sh times it).
+TEST(DffModelReaderLargeModel, ReadsAMillionVertices) {
     constexpr std::size_t vertices = 1'000'000;
     SkinnedModel model = sampleSkinnedModel();
     GeometrySpec& geometry = model.geometries[0];
@@ -184,20 +183,13 @@ TEST(DffModelReaderSpeed, ReadsAMillionVerticesQuickly) {
     geometry.meshes = {{0, std::vector<std::uint32_t>(3 * vertices, 7)}};
     const Bytes file = buildDff(model);
 
-    const auto start = std::chrono::steady_clock::now();
     const ReadResult result = readModel(file);
-    const auto elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
-    std::cout << "1,000,000 vertices (" << file.size() << " bytes) read in " << elapsed.count() << " ms\n";
-    RecordProperty("milliseconds", static_cast<int>(elapsed.count()));
 
     ASSERT_EQ(result.error, "");
     ASSERT_EQ(result.model.positions.size(), vertices);
     EXPECT_EQ(result.model.positions.back(), (Vec3{999999, 1, 2}));
     EXPECT_EQ(result.model.boneWeights.size(), vertices);
     EXPECT_EQ(result.model.meshSplits[0].indices.size(), 3 * vertices);
-#if !defined(__SANITIZE_ADDRESS__)
-    EXPECT_LT(elapsed.count(), 1000.0);
-#endif
 }
 
 }  // namespace

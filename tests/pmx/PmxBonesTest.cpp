@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <variant>
 
 namespace zorvek {
@@ -223,6 +225,49 @@ TEST(PmxBoneIndexSize, TheLastTipOfALongChainPointsPastOneByte) {
     const DecodedPmx pmx = convert(test::makeChainModel(100), ConversionMode::AxesAndBoneInfo).pmx;
     EXPECT_EQ(pmx.bones[99].tailBone, 199);
     EXPECT_EQ(pmx.bones[199].parent, 99);
+}
+
+struct NegativeIdCase {
+    const char* name;
+    ConversionMode mode;
+    std::u16string boneName;
+};
+
+class NegativeBoneId : public ::testing::TestWithParam<NegativeIdCase> {};
+
+// The table's ids are unsigned 32-bit values, compared with a frame's id by
+// equality: the row written "-5" (4294967291) belongs to a frame with id -5.
+TEST_P(NegativeBoneId, FindsTheRowWrittenWithTheSameBits) {
+    DffModel model = makeWriterModel();
+    model.frames[5].boneId = -5;  // L Calf
+    BoneTable bones = makeWriterBoneTable();
+    bones.insert({4294967291u, u"ひざ", u"左ひざ", {1, 0, 0}});
+    const test::Converted converted = convert(model, GetParam().mode, bones);
+    EXPECT_EQ(converted.warnings, std::vector<std::string>{});
+    EXPECT_EQ(converted.pmx.bones[4].name, GetParam().boneName);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, NegativeBoneId,
+                         ::testing::Values(NegativeIdCase{"Info", ConversionMode::AxesAndBoneInfo, u"ひざ@-5"},
+                                           NegativeIdCase{"Mmd", ConversionMode::NamesAndAxes, u"左ひざ"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(NegativeBoneId, AnIkLinkWithTheSameBitsFindsTheFrame) {
+    DffModel model = makeWriterModel();
+    model.frames[5].boneId = -5;
+    IkTable iks;
+    IkTableEntry row;
+    row.ikName = u"左足ＩＫ";
+    row.parentIk = -1;
+    row.targetBoneId = 4294967291u;
+    row.links.push_back(IkLink{41, {}, {}});
+    iks.push_back(row);
+    const test::Converted converted = convert(model, ConversionMode::NamesAndAxes, makeWriterBoneTable(), iks);
+    const auto ik = std::find_if(converted.pmx.bones.begin(), converted.pmx.bones.end(),
+                                 [](const DecodedBone& bone) { return bone.name == u"左足ＩＫ"; });
+    ASSERT_NE(ik, converted.pmx.bones.end());
+    ASSERT_TRUE(ik->ik.has_value());
+    EXPECT_EQ(ik->ik->target, 4) << "L Calf";
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "rescale/DffRescaler.h"
+#include "support/ExpectError.h"
 
 #include "base/UserMessageError.h"
 #include "support/dff/DffBuilder.h"
@@ -124,12 +125,8 @@ TEST(Rescale, WarnsAsTheConversionDoes) {
 TEST(Rescale, AFileItCannotWalkYieldsNothing) {
     SkinnedModel model = exampleModel();
     model.frames.resize(1);
-    try {
-        rescaledCopy(buildDff(model), 2.0f, [](const std::string&) {});
-        FAIL() << "a one-frame model must be refused";
-    } catch (const UserMessageError& error) {
-        EXPECT_STREQ(error.what(), "ファイルにボーンが含まれていません");
-    }
+    EXPECT_USER_ERROR(rescaledCopy(buildDff(model), 2.0f, [](const std::string&) {}),
+                      "ファイルにボーンが含まれていません");
 }
 
 }  // namespace

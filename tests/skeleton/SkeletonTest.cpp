@@ -1,4 +1,5 @@
 #include "skeleton/Skeleton.h"
+#include "support/ExpectError.h"
 
 #include "base/UserMessageError.h"
 #include "support/pmx/PmxTestModels.h"
@@ -88,12 +89,7 @@ class PrepareSkeletonRefuses : public testing::TestWithParam<SkeletonRefusal> {}
 TEST_P(PrepareSkeletonRefuses, WithItsMessageAndLeavesTheMatricesEmpty) {
     DffModel model = makeSkeletonModel();
     GetParam().change(model);
-    try {
-        prepareSkeleton(model, ConversionMode::NamesAndAxes, makeDirections());
-        FAIL() << "accepted";
-    } catch (const UserMessageError& error) {
-        EXPECT_STREQ(error.what(), GetParam().message);
-    }
+    EXPECT_USER_ERROR(prepareSkeleton(model, ConversionMode::NamesAndAxes, makeDirections()), GetParam().message);
     EXPECT_TRUE(model.boneMatrices.empty());
     EXPECT_TRUE(model.skinMatrices.empty());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Math.h"
+#include "support/ExpectError.h"
 #include "base/UserMessageError.h"
 
 #include <ostream>
@@ -25,15 +26,10 @@ inline std::string utf16LeBytes(std::u16string_view text, bool withMark = true) 
     return bytes;
 }
 
-// The message of the UserMessageError that `parse` throws, or a marker that no test expects.
+// The message of the UserMessageError that `parse` throws, or noUserError.
 template <class Parse>
 std::string messageOf(Parse&& parse) {
-    try {
-        parse();
-    } catch (const UserMessageError& error) {
-        return error.what();
-    }
-    return "<no error>";
+    return userErrorOf(parse);
 }
 
 // What this platform's type information calls the wide field text that the number conversions read.

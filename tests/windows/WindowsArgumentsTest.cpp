@@ -1,6 +1,7 @@
 // Arguments from the wide command line, and what the command line and the
 // file helpers do with names in any script.
 #include "cli/CommandLine.h"
+#include "support/ExpectError.h"
 #include "ui/ReportStream.h"
 #include "ui/windows/WindowsArguments.h"
 #include "base/FileIo.h"
@@ -143,12 +144,7 @@ TEST(WindowsFiles, japaneseNamesAreWrittenReadAndReplacedInBinary) {
 
 TEST(WindowsFiles, aMissingJapaneseNameCannotBeOpened) {
     const test::TempDir folder;
-    try {
-        readWholeFile(folder.path() / utf8ToPath("無い.dff"));
-        FAIL() << "no error";
-    } catch (const UserMessageError& error) {
-        EXPECT_STREQ(error.what(), "ファイルを開けませんでした");
-    }
+    EXPECT_USER_ERROR(readWholeFile(folder.path() / utf8ToPath("無い.dff")), "ファイルを開けませんでした");
 }
 
 }  // namespace

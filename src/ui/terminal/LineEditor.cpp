@@ -11,6 +11,8 @@
 #include <deque>
 #include <filesystem>
 #include <langinfo.h>
+#include <memory>
+#include <vector>
 #include <locale.h>
 #include <unistd.h>
 
@@ -97,13 +99,27 @@ char** completePath(const char* text, int, int) {
     return matches;
 }
 
+struct StreamCloser {
+    void operator()(FILE* stream) const { std::fclose(stream); }
+};
+
+// libedit keeps the streams it is given for the rest of the run; a stream
+// opened here on a copy of the descriptor is closed when the program ends.
 FILE* streamFor(int fd, FILE* standardStream, const char* mode) {
+    static std::vector<std::unique_ptr<FILE, StreamCloser>> opened;
     if (fd == fileno(standardStream)) {
         return standardStream;
     }
     const int copy = dup(fd);
     FILE* stream = copy < 0 ? nullptr : fdopen(copy, mode);
-    return stream != nullptr ? stream : standardStream;
+    if (stream == nullptr) {
+        if (copy >= 0) {
+            close(copy);
+        }
+        return standardStream;
+    }
+    opened.emplace_back(stream);
+    return stream;
 }
 
 void setUpLibedit(int inputFd, int outputFd) {
@@ -192,7 +208,9 @@ std::string promptWithTypingColour(std::string_view markedPrompt, std::string_vi
     }
     std::string prompt(markedPrompt);
     if (lastVisible != std::string_view::npos) {
-        prompt.insert(lastVisible, std::string(1, invisibleStart) + std::string(colourSequence) + invisibleEnd);
+        std::string colourChange(1, invisibleStart);
+        colourChange.append(colourSequence).push_back(invisibleEnd);
+        prompt.insert(lastVisible, colourChange);
     }
     return prompt;
 }

@@ -1,5 +1,7 @@
 #include "ui/terminal/TerminalConsole.h"
 
+#include "ui/ReportStream.h"
+
 #include "ui/AnsiColours.h"
 
 #include "ui/terminal/TerminalKeys.h"
@@ -54,10 +56,7 @@ TerminalConsole::~TerminalConsole() {
 }
 
 bool TerminalConsole::colourAllowed(int fd) {
-    const char* noColour = std::getenv("NO_COLOR");
-    // An empty NO_COLOR does not count, as the convention says.
-    const bool colourRefused = noColour != nullptr && *noColour != '\0';
-    return isTerminal(fd) && !colourRefused && !terminalIsDumb();
+    return isTerminal(fd) && !colourRefusedByUser() && !terminalIsDumb();
 }
 
 void TerminalConsole::setTitle(std::string_view title) {

@@ -2,7 +2,6 @@
 
 #include "ui/windows/WindowsOutput.h"
 
-#include <cstdlib>
 #include <string>
 
 #ifndef NOMINMAX
@@ -19,16 +18,10 @@ HANDLE handleOf(std::FILE* stream) {
     return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
 }
 
-bool colourRefused() {
-    const char* noColour = std::getenv("NO_COLOR");
-    // An empty NO_COLOR does not count, as the convention says.
-    return noColour != nullptr && *noColour != '\0';
-}
-
 }  // namespace
 
 bool reportColourAllowed(std::FILE* stream) {
-    return WindowsOutput(handleOf(stream)).isConsole() && !colourRefused();
+    return WindowsOutput(handleOf(stream)).isConsole() && !colourRefusedByUser();
 }
 
 void writeReportLine(std::FILE* stream, std::string_view text, std::optional<Colour> colour) {

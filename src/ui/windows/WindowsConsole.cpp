@@ -20,10 +20,6 @@ BOOL WINAPI restoreColoursOnCtrl(DWORD) {
     return FALSE;  // the system's handler ends the program, as Ctrl-C always does
 }
 
-std::wstring toWide(std::string_view utf8) {
-    const std::u16string units = utf8ToUtf16(utf8);
-    return std::wstring(units.begin(), units.end());
-}
 
 }  // namespace
 
@@ -61,7 +57,7 @@ void WindowsConsole::endAsCtrlCDoes() {
 void WindowsConsole::setTitle(std::string_view title) {
     // Without a console of ours the title would belong to someone else's window.
     if (input_.isConsole() || output_.isConsole()) {
-        SetConsoleTitleW(toWide(title).c_str());
+        SetConsoleTitleW(utf8ToWide(title).c_str());
     }
 }
 

@@ -6,19 +6,10 @@
 
 namespace zorvek {
 
-namespace {
-
-std::wstring toWide(std::string_view utf8) {
-    const std::u16string units = utf8ToUtf16(utf8);
-    return std::wstring(units.begin(), units.end());
-}
-
-}  // namespace
-
 std::wstring dialogFilter(const FileFilter& filter) {
     std::wstring text;
     for (const std::string_view part : {filter.label1, filter.pattern1, filter.label2, filter.pattern2}) {
-        text += toWide(part);
+        text += utf8ToWide(part);
         text += L'\0';
     }
     text += L'\0';
@@ -27,7 +18,7 @@ std::wstring dialogFilter(const FileFilter& filter) {
 
 FileDialog::FileDialog(Kind kind, const FileFilter& filter, HWND owner, std::string_view defaultExtension,
                        const std::u16string& initialName)
-    : kind_(kind), filter_(dialogFilter(filter)), defaultExtension_(toWide(defaultExtension)), path_(dialogPathUnits) {
+    : kind_(kind), filter_(dialogFilter(filter)), defaultExtension_(utf8ToWide(defaultExtension)), path_(dialogPathUnits) {
     const std::size_t kept = std::min(initialName.size(), path_.size() - 1);
     std::copy_n(initialName.begin(), kept, path_.begin());
     request_.lStructSize = sizeof(OPENFILENAMEW);

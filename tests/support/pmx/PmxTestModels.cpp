@@ -1,4 +1,5 @@
 #include "support/pmx/PmxTestModels.h"
+#include "support/ExpectError.h"
 
 #include "base/UserMessageError.h"
 
@@ -90,20 +91,17 @@ Converted convert(const DffModel& model, ConversionMode mode, const BoneTable& b
 
 std::string refusal(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
                     std::vector<std::string>& warnings) {
-    try {
-        buildPmx(model, mode, bones, iks, makeTexts(),
-                 [&](const std::string& message) { warnings.push_back(message); });
-    } catch (const UserMessageError& error) {
-        return error.what();
-    }
-    return "";
+    const std::string message = userErrorOf([&] {
+        buildPmx(model, mode, bones, iks, makeTexts(), [&](const std::string& text) { warnings.push_back(text); });
+    });
+    return message == noUserError ? "" : message;
 }
 
 DffModel makeChainModel(int boneCount) {
     DffModel model;
     model.frames.push_back(makeFrame("Root", -1, -1, -1));
     for (int i = 0; i < boneCount; ++i) {
-        model.frames.push_back(makeFrame("B" + std::to_string(i), i, 100 + i, i, {0, 0.5f, 0}));
+        model.frames.push_back(makeFrame(std::string("B").append(std::to_string(i)), i, 100 + i, i, {0, 0.5f, 0}));
         model.boneMatrices.push_back(boneMatrix({1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0.5f * static_cast<float>(i), 0}));
         model.skinMatrices.push_back(identityMatrix());
         model.inverseBindMatrices.push_back(identityMatrix());
