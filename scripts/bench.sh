@@ -14,7 +14,7 @@ sizes=("$@")
 runs="${BENCH_RUNS:-9}"
 build="${BENCH_BUILD_DIR:-build/default}"
 
-bash scripts/install-deps.sh build
+bash scripts/install-deps.sh build bench
 cmake --preset default -B "$build" >/dev/null
 cmake --build "$build" --target zorvek zorvek-bench-model >/dev/null
 zorvek="$root/$build/src/app/zorvek"

@@ -8,7 +8,7 @@ declare -A groups=(
     [tests]="googletest libgtest-dev"
     [fuzz]="clang libclang-rt-14-dev"
     [windows]="g++-mingw-w64-x86-64-posix wine wine64 zip"
-    [bench]="libbenchmark-dev hyperfine"
+    [bench]="time"
 )
 
 packages=()

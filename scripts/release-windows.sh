@@ -15,9 +15,11 @@ rm -rf "$folder" "$release/zorvek-windows.zip"
 mkdir -p "$folder"
 x86_64-w64-mingw32-strip -o "$folder/zorvek.exe" build/windows/src/app/zorvek.exe
 cp data/bones.dat data/iks.dat README.md "$folder/"
-if compgen -G "samples/*" >/dev/null; then
+# The sample files the repository holds, not what a local run left beside them.
+mapfile -t samples < <(git ls-files samples)
+if [[ ${#samples[@]} -gt 0 ]]; then
     mkdir "$folder/samples"
-    cp samples/* "$folder/samples/"
+    cp "${samples[@]}" "$folder/samples/"
 fi
 (cd "$release" && zip -qrX zorvek-windows.zip zorvek-windows)
 

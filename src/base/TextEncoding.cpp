@@ -4,9 +4,6 @@
 
 namespace zorvek {
 
-namespace {
-
-// Length of the valid UTF-8 sequence starting at text[i] and its code point; 0 when invalid.
 std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& codePoint) {
     const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
     const std::uint8_t lead = byte(i);
@@ -38,8 +35,6 @@ std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& codePoint
     }
     return length;
 }
-
-}  // namespace
 
 std::u16string utf8ToUtf16(std::string_view text) {
     std::u16string result;

@@ -6,6 +6,10 @@
 
 namespace zorvek {
 
+// The length of the valid UTF-8 sequence that starts at text[i], with its code
+// point; 0 for a byte that starts none (overlong forms and surrogates included).
+std::size_t decodeUtf8(std::string_view text, std::size_t i, char32_t& codePoint);
+
 // Decodes UTF-8 into UTF-16 code units. A byte that is not part of a valid
 // sequence is kept as the code unit of its value, so no input is lost.
 std::u16string utf8ToUtf16(std::string_view text);

@@ -1,5 +1,7 @@
 #include "ui/terminal/TerminalInput.h"
 
+#include "ui/PipedLines.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <poll.h>
@@ -81,36 +83,15 @@ std::optional<unsigned char> TerminalInput::peekByteWithin(int milliseconds) {
     return static_cast<unsigned char>(buffer_[next_]);
 }
 
-bool TerminalInput::takeLinePart(std::string& line) {
-    const auto begin = buffer_.begin() + static_cast<std::ptrdiff_t>(next_);
-    const auto lineEnd = std::find(begin, buffer_.end(), '\n');
-    const std::size_t room = longestAnswerLine - std::min(line.size(), longestAnswerLine);
-    const auto kept = static_cast<std::size_t>(lineEnd - begin);
-    line.append(begin, begin + static_cast<std::ptrdiff_t>(std::min(kept, room)));
-    const bool found = lineEnd != buffer_.end();
-    next_ = static_cast<std::size_t>(lineEnd - buffer_.begin()) + (found ? 1 : 0);
-    return found;
-}
-
 std::optional<std::string> TerminalInput::readLine() {
-    std::string line;
-    bool readAnything = false;
-    for (;;) {
-        if (fill(-1) != Fill::data) {
-            if (!readAnything) {
-                return std::nullopt;
+    return readPipedLine(
+        [this]() -> std::string_view {
+            if (fill(-1) != Fill::data) {
+                return {};
             }
-            break;
-        }
-        readAnything = true;
-        if (takeLinePart(line)) {
-            break;
-        }
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    return line;
+            return std::string_view(buffer_).substr(next_);
+        },
+        [this](std::size_t n) { next_ += n; }, longestAnswerLine);
 }
 
 }  // namespace zorvek

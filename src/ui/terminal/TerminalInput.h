@@ -38,7 +38,6 @@ private:
     // Makes at least one byte available; a negative time waits as long as it takes.
     Fill fill(int milliseconds);
     // Appends what is buffered up to a line end to the line; true when the line end was found.
-    bool takeLinePart(std::string& line);
 
     int fd_;
     std::size_t blockSize_;

@@ -1,5 +1,7 @@
 #include "ui/terminal/TerminalKeys.h"
 
+#include "base/TextEncoding.h"
+
 #include "ui/terminal/TerminalInput.h"
 #include "ui/Console.h"
 
@@ -89,24 +91,12 @@ Utf8Character decodeFirstCharacter(std::string_view text) {
         return {};
     }
     const auto lead = static_cast<unsigned char>(text[0]);
-    const Utf8Character single{lead, 1, lead < 0x80};
-    const std::size_t length = utf8SequenceLength(lead);
-    if (length == 1 || text.size() < length) {
-        return single;
+    char32_t code = 0;
+    const std::size_t length = decodeUtf8(text, 0, code);
+    if (length == 0) {
+        return {lead, 1, false};  // a stray byte, an overlong form or a surrogate is no character
     }
-    int code = lead & (0x7f >> length);
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (!isContinuationByte(byte)) {
-            return single;
-        }
-        code = (code << 6) | (byte & 0x3f);
-    }
-    static constexpr int smallestCode[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < smallestCode[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) {
-        return single;  // overlong forms and surrogates are not characters
-    }
-    return {code, length, true};
+    return {static_cast<int>(code), length, true};
 }
 
 std::string readCharacterBytes(TerminalInput& input, unsigned char lead) {

@@ -1,5 +1,7 @@
 #include "ui/windows/WindowsInput.h"
 
+#include "ui/PipedLines.h"
+
 #include "base/TextEncoding.h"
 
 #include <algorithm>
@@ -64,30 +66,14 @@ bool WindowsInput::fill() {
 }
 
 std::optional<std::string> WindowsInput::readAnswerLine() {
-    std::string line;
-    bool readAnything = false;
-    for (;;) {
-        if (next_ == buffer_.size() && !fill()) {
-            if (!readAnything) {
-                return std::nullopt;
+    return readPipedLine(
+        [this]() -> std::string_view {
+            if (next_ == buffer_.size() && !fill()) {
+                return {};
             }
-            break;
-        }
-        readAnything = true;
-        const auto begin = buffer_.begin() + static_cast<std::ptrdiff_t>(next_);
-        const auto lineEnd = std::find(begin, buffer_.end(), '\n');
-        const std::size_t room = longestWindowsAnswer - std::min(line.size(), longestWindowsAnswer);
-        line.append(begin, begin + static_cast<std::ptrdiff_t>(std::min<std::size_t>(lineEnd - begin, room)));
-        next_ = static_cast<std::size_t>(lineEnd - buffer_.begin());
-        if (lineEnd != buffer_.end()) {
-            ++next_;
-            break;
-        }
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    return line;
+            return std::string_view(buffer_).substr(next_);
+        },
+        [this](std::size_t n) { next_ += n; }, longestWindowsAnswer);
 }
 
 }  // namespace zorvek

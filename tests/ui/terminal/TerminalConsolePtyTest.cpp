@@ -274,11 +274,11 @@ INSTANTIATE_TEST_SUITE_P(
 Body readKeys(int count, bool echo) {
     return [=](TerminalConsole& console) {
         for (int i = 1; i <= count; ++i) {
-            console.write("K" + std::to_string(i) + "> ");
+            console.write(std::string("K").append(std::to_string(i)).append("> "));
             const termios before = modeOf(STDIN_FILENO);
             const std::optional<int> key = console.readKey(echo);
             const bool restored = sameMode(before, modeOf(STDIN_FILENO));
-            printLine(console, " =" + (key ? std::to_string(*key) : std::string("end")) + (restored ? "" : " changed"));
+            printLine(console, std::string(" =").append(key ? std::to_string(*key) : "end").append(restored ? "" : " changed"));
         }
     };
 }
@@ -300,7 +300,7 @@ TEST_P(TerminalKeys, areReadOneByOneWithoutEnter) {
     const KeyCase& c = GetParam();
     TerminalSession session(readKeys(static_cast<int>(c.typed.size()), c.echo));
     for (std::size_t i = 0; i < c.typed.size(); ++i) {
-        ASSERT_TRUE(session.waitForText("K" + std::to_string(i + 1) + "> "));
+        ASSERT_TRUE(session.waitForText(std::string("K").append(std::to_string(i + 1)).append("> ")));
         if (!c.typed[i].empty()) {  // otherwise the key was typed ahead
             ASSERT_TRUE(session.waitForKeyMode());
             session.type(c.typed[i]);
@@ -339,7 +339,7 @@ Body readOneLine() {
     return [](TerminalConsole& console) {
         console.write("L> ");
         const std::optional<std::string> line = console.readLine();
-        printLine(console, "[" + line.value_or("end") + "]");
+        printLine(console, std::string("[").append(line.value_or("end")).append("]"));
     };
 }
 
@@ -420,7 +420,7 @@ TEST(TerminalConsolePty, controlZStopsWithTheTerminalRestoredAndContinuesReading
         console.write("K1> ");
         const std::optional<int> key = console.readKey(true);
         console.setDefaultColour();
-        printLine(console, " =" + std::to_string(key.value_or(0)));
+        printLine(console, std::string(" =").append(std::to_string(key.value_or(0))));
     }, Environment{.jobControl = true});
     ASSERT_TRUE(session.waitForText("K1> "));
     ASSERT_TRUE(session.waitForKeyMode());
@@ -437,7 +437,7 @@ TEST(TerminalConsolePty, controlZStopsWithTheTerminalRestoredAndContinuesReading
 // --- Typed paths with the line editor ----------------------------------------------
 
 std::string answerText(const std::optional<std::filesystem::path>& path) {
-    return "[" + (path ? pathToUtf8(*path) : std::string("cancel")) + "]";
+    return std::string("[").append(path ? pathToUtf8(*path) : "cancel").append("]");
 }
 
 Body openPath() {
@@ -486,7 +486,8 @@ TEST_P(TerminalOpenPath, isEditedAndCompleted) {
     ASSERT_TRUE(session.waitForKeyMode());
     session.type(pathToUtf8(dir.path()) + c.typed);
     EXPECT_TRUE(exitedNormally(session.finish()));
-    EXPECT_NE(session.transcript().find("[" + pathToUtf8(dir / c.chosen) + "]\n"), std::string::npos)
+    EXPECT_NE(session.transcript().find(std::string("[").append(pathToUtf8(dir / c.chosen)).append("]\n")),
+              std::string::npos)
         << session.transcript();
     EXPECT_EQ(occurrences(session.transcript(), "変換元ファイルを選択してください>"), 1u);
 }
@@ -545,7 +546,8 @@ TEST_P(TerminalSavePath, offersTheSourceNameInTheLine) {
     ASSERT_TRUE(session.waitForKeyMode());
     session.type(GetParam().typed);
     EXPECT_TRUE(exitedNormally(session.finish()));
-    EXPECT_NE(session.transcript().find("[" + pathToUtf8(dir / GetParam().chosen) + "]"), std::string::npos)
+    EXPECT_NE(session.transcript().find(std::string("[").append(pathToUtf8(dir / GetParam().chosen)).append("]")),
+              std::string::npos)
         << session.transcript();
     EXPECT_EQ(occurrences(session.transcript(), "出力ファイル名を入力してください>"), 1u);
 }
