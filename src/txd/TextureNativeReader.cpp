@@ -92,7 +92,7 @@ Image decodeLevel(SectionInput& input, const NativeRasterHeader& header, PixelEn
     return std::move(*image);
 }
 
-// The palette and the first level; the other levels are left unread.
+// The palette and the first level.
 Image readLargestLevel(SectionInput& input, const NativeRasterHeader& header, PixelEncoding encoding) {
     const std::span<const std::uint8_t> palette = readPalette(input, header, encoding);
     const std::uint32_t levelSize = input.readU32();
@@ -103,6 +103,14 @@ Image readLargestLevel(SectionInput& input, const NativeRasterHeader& header, Pi
         input.failMalformed();
     }
     return decodeLevel(input, header, stored, palette, level.first(static_cast<std::size_t>(needed)));
+}
+
+// The smaller levels are not decoded, but a file that claims more than it
+// holds is broken all the same.
+void skipSmallerLevels(SectionInput& input, std::uint32_t levelCount) {
+    for (std::uint32_t level = 1; level < levelCount; ++level) {
+        input.skipInSection(input.readU32());
+    }
 }
 
 }  // namespace
@@ -124,7 +132,9 @@ std::optional<Texture> readTextureNative(SectionInput& input, std::size_t number
         report(warn, unsupportedMessage(header));
         return std::nullopt;
     }
-    return Texture{header.name, header.maskName, readLargestLevel(input, header, *encoding)};
+    Texture texture{header.name, header.maskName, readLargestLevel(input, header, *encoding)};
+    skipSmallerLevels(input, header.levelCount);
+    return texture;
 }
 
 }  // namespace zorvek
