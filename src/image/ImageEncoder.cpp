@@ -21,11 +21,14 @@ constexpr std::uint64_t maxPixels = std::uint64_t{1} << 28;
 
 void checkImage(const Image& image) {
     const std::uint64_t pixels = std::uint64_t{image.width} * image.height;
-    if (pixels == 0 || image.rgba.size() != pixels * 4) {
-        throw std::invalid_argument("image pixels do not match its dimensions");
+    if (pixels == 0) {
+        throw std::invalid_argument("an image needs a width and a height");
     }
     if (pixels > maxPixels || image.width > maxPixels || image.height > maxPixels) {
         throw UserMessageError("画像が大きすぎます");
+    }
+    if (image.rgba.size() != pixels * 4) {
+        throw std::invalid_argument("image pixels do not match its dimensions");
     }
 }
 
