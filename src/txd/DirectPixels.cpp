@@ -69,19 +69,6 @@ Bytes convertPixels(PixelEncoding encoding, std::size_t pixelCount, std::span<co
 
 }  // namespace
 
-bool isDirectEncoding(PixelEncoding encoding) {
-    switch (encoding) {
-    case PixelEncoding::Argb1555:
-    case PixelEncoding::Xrgb1555:
-    case PixelEncoding::Rgb565:
-    case PixelEncoding::Argb4444:
-    case PixelEncoding::Lum8:
-    case PixelEncoding::Bgra8888:
-    case PixelEncoding::Bgrx8888: return true;
-    default: return false;
-    }
-}
-
 Image decodeDirectPixels(PixelEncoding encoding, std::uint32_t width, std::uint32_t height,
                          std::span<const std::uint8_t> pixels) {
     Image image;

@@ -8,8 +8,6 @@
 
 namespace zorvek {
 
-bool isDirectEncoding(PixelEncoding encoding);
-
 // A level of 16-bit, 32-bit or luminance pixels; `pixels` holds at least
 // levelBytesNeeded bytes. 5, 6 and 4-bit channels widen by repeating their
 // top bits, so full scale stays full scale. Alpha is by format: 8888, 1555

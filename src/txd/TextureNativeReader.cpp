@@ -78,11 +78,14 @@ PixelEncoding storedEncoding(PixelEncoding encoding, const NativeRasterHeader& h
 
 Image decodeLevel(SectionInput& input, const NativeRasterHeader& header, PixelEncoding encoding,
                   std::span<const std::uint8_t> palette, std::span<const std::uint8_t> pixels) {
-    if (isDirectEncoding(encoding)) {
-        return decodeDirectPixels(encoding, header.width, header.height, pixels);
-    }
-    if (palette.empty()) {
-        return decodeDxtPixels(encoding, header.width, header.height, pixels);
+    switch (encoding) {
+    case PixelEncoding::Dxt1:
+    case PixelEncoding::Dxt3:
+    case PixelEncoding::Dxt5: return decodeDxtPixels(encoding, header.width, header.height, pixels);
+    case PixelEncoding::Pal8:
+    case PixelEncoding::Pal4:
+    case PixelEncoding::Pal4Packed: break;
+    default: return decodeDirectPixels(encoding, header.width, header.height, pixels);
     }
     std::optional<Image> image = decodePalettePixels(encoding, header.width, header.height, pixels, palette,
                                                      rasterFormatHasAlpha(header.rasterFormat));
