@@ -72,19 +72,20 @@ zorvek::Image seedImage() {
     for (std::uint8_t y = 0; y < 8; ++y) {
         for (std::uint8_t x = 0; x < 8; ++x) {
             const auto shade = static_cast<std::uint8_t>((x / 2 + y / 2 * 4) * 17);
-            pixels.push_back({shade, static_cast<std::uint8_t>(255 - shade), 0x84, static_cast<std::uint8_t>(y < 4 ? 255 : 0x80)});
+            const auto alpha = static_cast<std::uint8_t>(y < 4 ? 255 : 0x80);
+            pixels.push_back({shade, static_cast<std::uint8_t>(255 - shade), 0x84, alpha});
         }
     }
     return test::makeImage(8, 8, pixels, true);
 }
 
-// One dictionary per pixel format and platform, one with every kind at once
-// (and a PS2 texture), one with mip levels and the padding real files carry.
 struct NamedTxd {
     std::string name;
     Bytes bytes;
 };
 
+// One dictionary per pixel format and platform, one with every kind at once
+// (and a PS2 texture), one with mip levels and the padding real files carry.
 std::vector<NamedTxd> seedTextureDictionaries() {
     using Format = test::TxdPixelFormat;
     const std::vector<std::pair<std::string, Format>> formats = {
@@ -95,18 +96,18 @@ std::vector<NamedTxd> seedTextureDictionaries() {
     };
     const zorvek::Image image = seedImage();
     std::vector<NamedTxd> seeds;
-    test::TxdSpec everything;
+    test::TxdLayout everything;
     for (const auto& [name, format] : formats) {
         seeds.push_back({"d3d8-" + name, test::buildTxd({.textures = {test::d3d8Texture(name, image, format)}})});
         seeds.push_back({"d3d9-" + name, test::buildTxd({.textures = {test::d3d9Texture(name, image, format)}})});
         everything.textures.push_back(test::d3d9Texture(name, image, format));
     }
-    test::TextureNativeSpec ps2;
+    test::TextureLayout ps2;
     ps2.platform = test::ps2Platform;
     ps2.otherPlatformPayload = zorvek::Bytes(16, 0);
     everything.textures.push_back(ps2);
     seeds.push_back({"everything", test::buildTxd(everything)});
-    test::TextureNativeSpec mips = test::d3d8Texture("mips", image, Format::Dxt1);
+    test::TextureLayout mips = test::d3d8Texture("mips", image, Format::Dxt1);
     mips.rasterFormat |= test::rasterMipmaps;
     mips.levels.push_back(zorvek::Bytes(8, 0x55));
     seeds.push_back({"mips-padded", test::buildTxd({.textures = {mips}, .alignment = 2048})});

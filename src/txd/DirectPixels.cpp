@@ -7,6 +7,7 @@ namespace zorvek {
 namespace {
 
 using Rgba = std::array<std::uint8_t, 4>;
+using Pixel = std::span<const std::uint8_t>;
 
 constexpr std::uint8_t widen5(unsigned v) {
     return static_cast<std::uint8_t>(v << 3 | v >> 2);
@@ -21,7 +22,8 @@ constexpr std::uint8_t widen4(unsigned v) {
 }
 
 Rgba fromArgb1555(unsigned w) {
-    return {widen5(w >> 10 & 0x1F), widen5(w >> 5 & 0x1F), widen5(w & 0x1F), static_cast<std::uint8_t>(w >> 15 ? 255 : 0)};
+    const auto alpha = static_cast<std::uint8_t>(w >> 15 ? 255 : 0);
+    return {widen5(w >> 10 & 0x1F), widen5(w >> 5 & 0x1F), widen5(w & 0x1F), alpha};
 }
 
 Rgba fromXrgb1555(unsigned w) {
@@ -40,7 +42,7 @@ template <std::size_t BytesPerPixel, typename ToRgba>
 Bytes convert(std::size_t pixelCount, std::span<const std::uint8_t> pixels, ToRgba toRgba) {
     Bytes rgba(pixelCount * 4);
     for (std::size_t i = 0; i < pixelCount; ++i) {
-        const Rgba colour = toRgba(pixels.subspan(i * BytesPerPixel, BytesPerPixel));
+        const Rgba colour = toRgba(Pixel(pixels.subspan(i * BytesPerPixel, BytesPerPixel)));
         std::copy(colour.begin(), colour.end(), rgba.begin() + static_cast<std::ptrdiff_t>(i * 4));
     }
     return rgba;
@@ -48,7 +50,7 @@ Bytes convert(std::size_t pixelCount, std::span<const std::uint8_t> pixels, ToRg
 
 template <Rgba (*FromWord)(unsigned)>
 Bytes convertWords(std::size_t pixelCount, std::span<const std::uint8_t> pixels) {
-    return convert<2>(pixelCount, pixels, [](std::span<const std::uint8_t> p) { return FromWord(p[0] | p[1] << 8); });
+    return convert<2>(pixelCount, pixels, [](Pixel p) { return FromWord(p[0] | p[1] << 8); });
 }
 
 Bytes convertPixels(PixelEncoding encoding, std::size_t pixelCount, std::span<const std::uint8_t> pixels) {
@@ -58,11 +60,11 @@ Bytes convertPixels(PixelEncoding encoding, std::size_t pixelCount, std::span<co
     case PixelEncoding::Rgb565: return convertWords<fromRgb565>(pixelCount, pixels);
     case PixelEncoding::Argb4444: return convertWords<fromArgb4444>(pixelCount, pixels);
     case PixelEncoding::Lum8:
-        return convert<1>(pixelCount, pixels, [](std::span<const std::uint8_t> p) { return Rgba{p[0], p[0], p[0], 255}; });
+        return convert<1>(pixelCount, pixels, [](Pixel p) { return Rgba{p[0], p[0], p[0], 255}; });
     case PixelEncoding::Bgra8888:
-        return convert<4>(pixelCount, pixels, [](std::span<const std::uint8_t> p) { return Rgba{p[2], p[1], p[0], p[3]}; });
+        return convert<4>(pixelCount, pixels, [](Pixel p) { return Rgba{p[2], p[1], p[0], p[3]}; });
     case PixelEncoding::Bgrx8888:
-        return convert<4>(pixelCount, pixels, [](std::span<const std::uint8_t> p) { return Rgba{p[2], p[1], p[0], 255}; });
+        return convert<4>(pixelCount, pixels, [](Pixel p) { return Rgba{p[2], p[1], p[0], 255}; });
     default: return {};
     }
 }

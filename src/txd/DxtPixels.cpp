@@ -30,7 +30,7 @@ void placeBlock(const std::array<std::uint8_t, 64>& block, Image& image, std::si
     for (std::size_t y = 0; y < rows; ++y) {
         const auto from = block.begin() + static_cast<std::ptrdiff_t>(y * 16);
         const std::size_t to = ((top + y) * image.width + left) * 4;
-        std::copy(from, from + static_cast<std::ptrdiff_t>(columns * 4), image.rgba.begin() + static_cast<std::ptrdiff_t>(to));
+        std::copy_n(from, columns * 4, image.rgba.begin() + static_cast<std::ptrdiff_t>(to));
     }
 }
 

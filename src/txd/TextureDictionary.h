@@ -17,7 +17,7 @@ struct Texture {
 };
 
 struct TextureDictionary {
-    std::uint16_t deviceId = 0;  // 1 Direct3D 8, 2 Direct3D 9, 0 unspecified
+    std::uint16_t deviceId = 0;  // 1 Direct3D 8, 2 Direct3D 9, 0 none given
     std::vector<Texture> textures;
 };
 

@@ -12,9 +12,9 @@
 namespace zorvek::test {
 namespace {
 
-TextureNativeSpec dxtTexture(std::uint32_t platform, int kind, std::uint16_t width, std::uint16_t height,
+TextureLayout dxtTexture(std::uint32_t platform, int kind, std::uint16_t width, std::uint16_t height,
                              Bytes blocks) {
-    TextureNativeSpec texture;
+    TextureLayout texture;
     texture.platform = platform;
     texture.rasterFormat = kind == 1 ? raster565 : raster4444;
     texture.depth = 16;

@@ -26,13 +26,13 @@ Image oneHalfTransparentPixel() {
 
 struct AlphaCase {
     const char* label;
-    TextureNativeSpec texture;
+    TextureLayout texture;
     bool hasAlpha;
 };
 
 std::vector<AlphaCase> alphaCases() {
     const Image opaque = flatImage({0x84, 0x82, 0x84, 255});
-    TextureNativeSpec pal8Over888 = d3d8Texture("t", oneHalfTransparentPixel(), TxdPixelFormat::Pal8);
+    TextureLayout pal8Over888 = d3d8Texture("t", oneHalfTransparentPixel(), TxdPixelFormat::Pal8);
     pal8Over888.rasterFormat = rasterPalette8 | raster888;
     return {
         {"8888, every pixel opaque", d3d8Texture("t", opaque, TxdPixelFormat::Bgra8888), true},
@@ -67,7 +67,7 @@ TEST(HasAlpha, ByFormatForDirectColourAndDxt3And5ByPixelsForDxt1AndPalettes) {
 }
 
 TEST(HasAlpha, APaletteOverAFormatWithoutAlphaReadsOpaque) {
-    TextureNativeSpec texture = d3d8Texture("t", oneHalfTransparentPixel(), TxdPixelFormat::Pal8);
+    TextureLayout texture = d3d8Texture("t", oneHalfTransparentPixel(), TxdPixelFormat::Pal8);
     texture.rasterFormat = rasterPalette8 | raster888;
     const std::vector<Rgba> pixels = pixelsOf(onlyTexture(texture).image);
     ASSERT_EQ(pixels.size(), 16u);

@@ -40,8 +40,8 @@ const KnownPixelCase knownPixelCases[] = {
      {{0x30, 0x20, 0x10, 255}, {0x03, 0x02, 0x01, 255}}},
 };
 
-TextureNativeSpec twoPixelTexture(const KnownPixelCase& testCase, std::uint32_t platform) {
-    TextureNativeSpec texture;
+TextureLayout twoPixelTexture(const KnownPixelCase& testCase, std::uint32_t platform) {
+    TextureLayout texture;
     texture.platform = platform;
     texture.rasterFormat = testCase.rasterFormat;
     texture.alphaOrD3dFormat = platform == d3d9Platform ? testCase.d3dFormat : 0;
@@ -66,19 +66,19 @@ TEST(KnownPixels, EachDirectFormatDecodesByItsBitLayout) {
 
 TEST(KnownPixels, Direct3D9TakesTheD3dFormatOverTheRasterFormat) {
     // A raster format of 8888 but D3DFMT_R5G6B5: the pixels are 16-bit words.
-    TextureNativeSpec texture = twoPixelTexture(knownPixelCases[2], d3d9Platform);
+    TextureLayout texture = twoPixelTexture(knownPixelCases[2], d3d9Platform);
     texture.rasterFormat = raster8888;
     EXPECT_EQ(pixelsOf(onlyTexture(texture).image), knownPixelCases[2].expected);
 }
 
 TEST(KnownPixels, Direct3D9WithoutAD3dFormatFallsBackToTheRasterFormat) {
-    TextureNativeSpec texture = twoPixelTexture(knownPixelCases[0], d3d9Platform);
+    TextureLayout texture = twoPixelTexture(knownPixelCases[0], d3d9Platform);
     texture.alphaOrD3dFormat = 0;
     EXPECT_EQ(pixelsOf(onlyTexture(texture).image), knownPixelCases[0].expected);
 }
 
 TEST(KnownPixels, Direct3D8IgnoresItsHasAlphaWord) {
-    TextureNativeSpec texture = twoPixelTexture(knownPixelCases[6], d3d8Platform);
+    TextureLayout texture = twoPixelTexture(knownPixelCases[6], d3d8Platform);
     texture.alphaOrD3dFormat = 1;
     const Texture read = onlyTexture(texture);
     EXPECT_EQ(pixelsOf(read.image), knownPixelCases[6].expected);
@@ -86,7 +86,7 @@ TEST(KnownPixels, Direct3D8IgnoresItsHasAlphaWord) {
 }
 
 TEST(KnownPixels, RowsComeTopFirst) {
-    TextureNativeSpec texture;
+    TextureLayout texture;
     texture.rasterFormat = rasterLum8;
     texture.depth = 8;
     texture.width = 2;

@@ -11,23 +11,27 @@ namespace {
 // Small textures of every kind of layout: direct colour, a 256-entry palette,
 // a 4-bit palette (whose entry count is worked out from the level sizes),
 // packed 4-bit indices, DXT blocks, and two levels.
-std::vector<TextureNativeSpec> layoutSamples() {
+std::vector<TextureLayout> layoutSamples() {
     std::vector<Rgba> pixels;
     for (std::uint8_t i = 0; i < 6; ++i) {
-        pixels.push_back({static_cast<std::uint8_t>(i * 40), 0x42, 0x84, static_cast<std::uint8_t>(i % 2 ? 255 : 0)});
+        const auto alpha = static_cast<std::uint8_t>(i % 2 ? 255 : 0);
+        pixels.push_back({static_cast<std::uint8_t>(i * 40), 0x42, 0x84, alpha});
     }
     const Image image = makeImage(3, 2, pixels, true);
-    TextureNativeSpec mips = d3d8Texture("mips", image, TxdPixelFormat::Bgra8888);
+    TextureLayout mips = d3d8Texture("mips", image, TxdPixelFormat::Bgra8888);
     mips.levels.push_back(Bytes(4, 1));
     return {
-        d3d8Texture("direct", image, TxdPixelFormat::Argb1555), d3d9Texture("pal8", image, TxdPixelFormat::Pal8),
-        d3d8Texture("pal4", image, TxdPixelFormat::Pal4),       d3d9Texture("packed", image, TxdPixelFormat::Pal4Packed),
-        d3d9Texture("dxt5", image, TxdPixelFormat::Dxt5),       mips,
+        d3d8Texture("direct", image, TxdPixelFormat::Argb1555),
+        d3d9Texture("pal8", image, TxdPixelFormat::Pal8),
+        d3d8Texture("pal4", image, TxdPixelFormat::Pal4),
+        d3d9Texture("packed", image, TxdPixelFormat::Pal4Packed),
+        d3d9Texture("dxt5", image, TxdPixelFormat::Dxt5),
+        mips,
     };
 }
 
 TEST(MalformedTxd, EveryCutOfATextureStructIsABrokenFile) {
-    for (const TextureNativeSpec& texture : layoutSamples()) {
+    for (const TextureLayout& texture : layoutSamples()) {
         SCOPED_TRACE(texture.name);
         const Bytes payload = textureNativeStruct(texture);
         ASSERT_EQ(readError(buildTxd(txdOf({texture}))), "(no error)");
@@ -40,7 +44,7 @@ TEST(MalformedTxd, EveryCutOfATextureStructIsABrokenFile) {
 }
 
 TEST(MalformedTxd, EveryCutOfTheFileIsRefused) {
-    TxdSpec txd = txdOf(layoutSamples());
+    TxdLayout txd = txdOf(layoutSamples());
     txd.alignment = 0;
     const Bytes file = buildTxd(txd);
     for (std::size_t length = 0; length < file.size(); ++length) {
@@ -55,12 +59,12 @@ TEST(MalformedTxd, EveryCutOfTheFileIsRefused) {
 
 struct BrokenCase {
     const char* label;
-    TextureNativeSpec texture;
+    TextureLayout texture;
     std::string expected = brokenStruct;
 };
 
-TextureNativeSpec validGrey() {
-    TextureNativeSpec texture;
+TextureLayout validGrey() {
+    TextureLayout texture;
     texture.rasterFormat = rasterLum8;
     texture.depth = 8;
     texture.width = 2;
@@ -72,49 +76,49 @@ TextureNativeSpec validGrey() {
 std::vector<BrokenCase> brokenCases() {
     std::vector<BrokenCase> cases;
     auto add = [&cases](const char* label, auto edit) {
-        TextureNativeSpec texture = validGrey();
+        TextureLayout texture = validGrey();
         edit(texture);
         cases.push_back({label, texture});
     };
-    add("width 0", [](TextureNativeSpec& t) { t.width = 0; });
-    add("height 0", [](TextureNativeSpec& t) { t.height = 0; });
-    add("no levels", [](TextureNativeSpec& t) { t.levelCount = 0; });
-    add("a level one byte short", [](TextureNativeSpec& t) { t.levels[0].pop_back(); });
-    add("a level size word past the Struct", [](TextureNativeSpec& t) { t.levelSizes = {5}; });
-    add("a level size of 0xFFFFFFFF", [](TextureNativeSpec& t) { t.levelSizes = {0xFFFFFFFF}; });
-    add("a level size word smaller than needed", [](TextureNativeSpec& t) { t.levelSizes = {3}; });
-    add("65535 x 65535 with a short level", [](TextureNativeSpec& t) { t.width = t.height = 65535; });
-    add("65535 x 65535 DXT1 with a short level", [](TextureNativeSpec& t) {
+    add("width 0", [](TextureLayout& t) { t.width = 0; });
+    add("height 0", [](TextureLayout& t) { t.height = 0; });
+    add("no levels", [](TextureLayout& t) { t.levelCount = 0; });
+    add("a level one byte short", [](TextureLayout& t) { t.levels[0].pop_back(); });
+    add("a level size word past the Struct", [](TextureLayout& t) { t.levelSizes = {5}; });
+    add("a level size of 0xFFFFFFFF", [](TextureLayout& t) { t.levelSizes = {0xFFFFFFFF}; });
+    add("a level size word smaller than needed", [](TextureLayout& t) { t.levelSizes = {3}; });
+    add("65535 x 65535 with a short level", [](TextureLayout& t) { t.width = t.height = 65535; });
+    add("65535 x 65535 DXT1 with a short level", [](TextureLayout& t) {
         t.width = t.height = 65535;
         t.compressionOrFlags = 1;
     });
-    add("a cut 256-entry palette", [](TextureNativeSpec& t) {
+    add("a cut 256-entry palette", [](TextureLayout& t) {
         t.rasterFormat = rasterPalette8 | raster8888;
         t.palette = Bytes(100 * 4, 0xFF);
         t.levels.clear();
     });
-    add("a palette without its level", [](TextureNativeSpec& t) {
+    add("a palette without its level", [](TextureLayout& t) {
         t.rasterFormat = rasterPalette8 | raster8888;
         t.palette = Bytes(256 * 4, 0xFF);
         t.levels.clear();
     });
-    add("a 4-bit palette index past 32 entries", [](TextureNativeSpec& t) {
+    add("a 4-bit palette index past 32 entries", [](TextureLayout& t) {
         t.rasterFormat = rasterPalette4 | raster8888;
         t.palette = Bytes(32 * 4, 0xFF);
         t.levels = {{0, 1, 31, 32}};
     });
-    add("a 4-bit palette index past 16 entries", [](TextureNativeSpec& t) {
+    add("a 4-bit palette index past 16 entries", [](TextureLayout& t) {
         t.rasterFormat = rasterPalette4 | raster8888;
         t.palette = Bytes(16 * 4, 0xFF);
         t.levels = {{0, 1, 15, 16}};
     });
-    add("a packed 4-bit level one byte short", [](TextureNativeSpec& t) {
+    add("a packed 4-bit level one byte short", [](TextureLayout& t) {
         t.rasterFormat = rasterPalette4 | raster8888;
         t.depth = 4;
         t.palette = Bytes(16 * 4, 0xFF);
         t.levels = {{0x10}};
     });
-    add("an odd-width packed 4-bit level one byte short", [](TextureNativeSpec& t) {
+    add("an odd-width packed 4-bit level one byte short", [](TextureLayout& t) {
         t.rasterFormat = rasterPalette4 | raster8888;
         t.depth = 4;
         t.width = 3;
@@ -138,7 +142,7 @@ TEST(MalformedTxd, TheDictionaryHeadMustFitItsStruct) {
 }
 
 TEST(MalformedTxd, MoreTexturesCountedThanStoredIsRefused) {
-    TxdSpec txd = txdOf({validGrey(), validGrey()});
+    TxdLayout txd = txdOf({validGrey(), validGrey()});
     txd.textureCount = 3;
     EXPECT_EQ(readError(buildTxd(txd)), "TextureDictionary\\TextureNativeが見つかりません");
 }
@@ -150,15 +154,15 @@ struct HugeCase {
 };
 
 std::vector<HugeCase> hugeCases() {
-    TxdSpec manyTextures = txdOf({validGrey()});
+    TxdLayout manyTextures = txdOf({validGrey()});
     manyTextures.textureCount = 65535;
-    TextureNativeSpec wide = validGrey();
+    TextureLayout wide = validGrey();
     wide.width = wide.height = 65535;
     wide.rasterFormat = raster8888;
     wide.levels = {Bytes(64, 0)};
-    TextureNativeSpec endless = validGrey();
+    TextureLayout endless = validGrey();
     endless.levelSizes = {0xFFFFFFFF};
-    TextureNativeSpec palette = validGrey();
+    TextureLayout palette = validGrey();
     palette.rasterFormat = rasterPalette8 | raster8888;
     palette.palette = Bytes(255 * 4, 0x80);
     palette.levels.clear();

@@ -63,8 +63,8 @@ TEST(RoundTrip, EveryUncompressedFormatReadsBackExactly) {
             for (const bool d3d9 : {false, true}) {
                 SCOPED_TRACE(std::string(testCase.label) + (d3d9 ? ", D3D9 " : ", D3D8 ") +
                              std::to_string(size.width) + "x" + std::to_string(size.height));
-                const TextureNativeSpec texture =
-                    d3d9 ? d3d9Texture("pattern", image, testCase.format) : d3d8Texture("pattern", image, testCase.format);
+                const TextureLayout texture = d3d9 ? d3d9Texture("pattern", image, testCase.format)
+                                                   : d3d8Texture("pattern", image, testCase.format);
                 const Texture read = onlyTexture(texture);
                 EXPECT_EQ(read.name, "pattern");
                 EXPECT_EQ(read.image.width, size.width);
@@ -114,8 +114,8 @@ TEST(RoundTrip, DxtImagesOfFlatBlocksReadBackExactly) {
             for (const bool d3d9 : {false, true}) {
                 SCOPED_TRACE(std::string(testCase.label) + (d3d9 ? ", D3D9 " : ", D3D8 ") +
                              std::to_string(size.width) + "x" + std::to_string(size.height));
-                const TextureNativeSpec texture =
-                    d3d9 ? d3d9Texture("blocks", image, testCase.format) : d3d8Texture("blocks", image, testCase.format);
+                const TextureLayout texture = d3d9 ? d3d9Texture("blocks", image, testCase.format)
+                                                   : d3d8Texture("blocks", image, testCase.format);
                 EXPECT_EQ(pixelsOf(onlyTexture(texture).image), pixelsOf(image));
             }
         }
@@ -124,7 +124,7 @@ TEST(RoundTrip, DxtImagesOfFlatBlocksReadBackExactly) {
 
 TEST(RoundTrip, OnlyTheFirstLevelIsReadAndLongerLevelsAreFine) {
     const Image image = patternImage(formatCases[5], 4, 2);
-    TextureNativeSpec texture = d3d8Texture("mips", image, TxdPixelFormat::Bgra8888);
+    TextureLayout texture = d3d8Texture("mips", image, TxdPixelFormat::Bgra8888);
     texture.rasterFormat |= rasterMipmaps;
     texture.levels[0].insert(texture.levels[0].end(), {9, 9, 9, 9, 9, 9});
     texture.levels.push_back(Bytes(8, 0x11));

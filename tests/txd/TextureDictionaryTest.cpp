@@ -5,8 +5,8 @@
 namespace zorvek::test {
 namespace {
 
-TextureNativeSpec greyTexture(const std::string& name, std::uint8_t grey) {
-    TextureNativeSpec texture;
+TextureLayout greyTexture(const std::string& name, std::uint8_t grey) {
+    TextureLayout texture;
     texture.name = name;
     texture.rasterFormat = rasterLum8;
     texture.depth = 8;
@@ -29,7 +29,7 @@ Bytes field(std::initializer_list<std::uint8_t> start, std::uint8_t fill) {
 }
 
 TEST(TextureDictionary, TexturesComeInFileOrderWithTheirNamesAndMasks) {
-    TxdSpec txd = txdOf({greyTexture("body", 1), greyTexture("head", 2), greyTexture("hands", 3)});
+    TxdLayout txd = txdOf({greyTexture("body", 1), greyTexture("head", 2), greyTexture("hands", 3)});
     txd.textures[1].maskName = "headm";
     txd.deviceId = 2;
     const ReadResult result = readTxd(buildTxd(txd));
@@ -57,7 +57,7 @@ const NameCase nameCases[] = {
 TEST(TextureDictionary, NamesEndAtTheirFirstZeroByteAndDecodeAsLatin1) {
     for (const NameCase& testCase : nameCases) {
         SCOPED_TRACE(testCase.label);
-        TextureNativeSpec texture = greyTexture("", 0);
+        TextureLayout texture = greyTexture("", 0);
         texture.nameField = testCase.field;
         texture.maskField = testCase.field;
         const Texture read = onlyTexture(texture);
@@ -67,12 +67,12 @@ TEST(TextureDictionary, NamesEndAtTheirFirstZeroByteAndDecodeAsLatin1) {
 }
 
 TEST(TextureDictionary, TexturesOfOtherPlatformsAreSkippedWithAWarning) {
-    TextureNativeSpec ps2 = greyTexture("ps2", 9);
+    TextureLayout ps2 = greyTexture("ps2", 9);
     ps2.platform = ps2Platform;
     ps2.otherPlatformPayload = Bytes{1, 2, 3};
-    TextureNativeSpec xbox = greyTexture("xbox", 9);
+    TextureLayout xbox = greyTexture("xbox", 9);
     xbox.platform = 5;
-    TextureNativeSpec unknown = greyTexture("odd", 9);
+    TextureLayout unknown = greyTexture("odd", 9);
     unknown.platform = 0x1234;
     const ReadResult result = readTxd(buildTxd(txdOf({greyTexture("a", 1), ps2, xbox, greyTexture("b", 2), unknown})));
     EXPECT_EQ(namesOf(result.dictionary), (std::vector<std::string>{"a", "b"}));
@@ -85,14 +85,14 @@ TEST(TextureDictionary, TexturesOfOtherPlatformsAreSkippedWithAWarning) {
 }
 
 TEST(TextureDictionary, FormatsThePcGamesNeverUseAreSkippedWithAWarning) {
-    TextureNativeSpec dxt2 = greyTexture("premultiplied", 0);
+    TextureLayout dxt2 = greyTexture("premultiplied", 0);
     dxt2.compressionOrFlags = 2;
-    TextureNativeSpec d3d9Odd = greyTexture("float", 0);
+    TextureLayout d3d9Odd = greyTexture("float", 0);
     d3d9Odd.platform = d3d9Platform;
     d3d9Odd.alphaOrD3dFormat = 116;
-    TextureNativeSpec noColour = greyTexture("nothing", 0);
+    TextureLayout noColour = greyTexture("nothing", 0);
     noColour.rasterFormat = 0x0700;
-    TextureNativeSpec bothPalettes = greyTexture("palettes", 0);
+    TextureLayout bothPalettes = greyTexture("palettes", 0);
     bothPalettes.rasterFormat = rasterPalette8 | rasterPalette4 | raster8888;
     const ReadResult result =
         readTxd(buildTxd(txdOf({dxt2, greyTexture("kept", 5), d3d9Odd, noColour, bothPalettes})));
@@ -107,7 +107,7 @@ TEST(TextureDictionary, FormatsThePcGamesNeverUseAreSkippedWithAWarning) {
 }
 
 TEST(TextureDictionary, NoWarningSinkIsNeeded) {
-    TextureNativeSpec ps2 = greyTexture("ps2", 0);
+    TextureLayout ps2 = greyTexture("ps2", 0);
     ps2.platform = ps2Platform;
     EXPECT_EQ(readTextureDictionary(buildTxd(txdOf({ps2, greyTexture("a", 1)})), nullptr).textures.size(), 1u);
 }
@@ -116,7 +116,7 @@ TEST(TextureDictionary, StampsOfEveryGameAreAccepted) {
     for (const std::uint32_t stamp : {0x0800FFFFu, 0x0C02FFFFu, 0x1003FFFFu, 0x1005FFFFu, 0x1803FFFFu, 0x00000310u,
                                       0x00000314u, 0x1803002Au}) {
         SCOPED_TRACE(stamp);
-        TxdSpec txd = txdOf({greyTexture("a", 7)});
+        TxdLayout txd = txdOf({greyTexture("a", 7)});
         txd.version = stamp;
         EXPECT_EQ(namesOf(readTxd(buildTxd(txd)).dictionary), (std::vector<std::string>{"a"}));
     }
@@ -125,7 +125,7 @@ TEST(TextureDictionary, StampsOfEveryGameAreAccepted) {
 TEST(TextureDictionary, StampsOfNoRenderWare3ReleaseAreRefused) {
     for (const std::uint32_t stamp : {0x2000FFFFu, 0x000002FFu, 0x00000400u, 0u}) {
         SCOPED_TRACE(stamp);
-        TxdSpec txd = txdOf({greyTexture("a", 7)});
+        TxdLayout txd = txdOf({greyTexture("a", 7)});
         txd.version = stamp;
         EXPECT_EQ(readError(buildTxd(txd)), "不明なRW Version IDです");
         // The texture's own chunks are checked too.
@@ -136,7 +136,7 @@ TEST(TextureDictionary, StampsOfNoRenderWare3ReleaseAreRefused) {
 }
 
 TEST(TextureDictionary, BytesAfterTheDictionaryAreIgnored) {
-    TxdSpec txd = txdOf({greyTexture("a", 7)});
+    TxdLayout txd = txdOf({greyTexture("a", 7)});
     txd.alignment = 2048;
     const Bytes padded = buildTxd(txd);
     EXPECT_EQ(padded.size(), 2048u);
@@ -150,7 +150,7 @@ TEST(TextureDictionary, BytesAfterTheDictionaryAreIgnored) {
 }
 
 TEST(TextureDictionary, AnEmptyDictionaryHasNoTextures) {
-    const ReadResult result = readTxd(buildTxd(TxdSpec{}));
+    const ReadResult result = readTxd(buildTxd(TxdLayout{}));
     EXPECT_TRUE(result.dictionary.textures.empty());
     EXPECT_TRUE(result.warnings.empty());
 }

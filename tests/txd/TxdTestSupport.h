@@ -35,14 +35,14 @@ inline std::string readError(const Bytes& file) {
     return "(no error)";
 }
 
-inline TxdSpec txdOf(std::vector<TextureNativeSpec> textures) {
-    TxdSpec txd;
+inline TxdLayout txdOf(std::vector<TextureLayout> textures) {
+    TxdLayout txd;
     txd.textures = std::move(textures);
     return txd;
 }
 
 // The one texture of a dictionary that must hold exactly one.
-inline Texture onlyTexture(const TextureNativeSpec& texture) {
+inline Texture onlyTexture(const TextureLayout& texture) {
     ReadResult result = readTxd(buildTxd(txdOf({texture})));
     if (result.dictionary.textures.size() != 1) {
         throw std::logic_error("expected one texture, read " + std::to_string(result.dictionary.textures.size()));

@@ -23,7 +23,7 @@ Bytes nameField(const std::string& name, const std::optional<Bytes>& whole) {
     return field;
 }
 
-void writeLevels(ByteWriter& out, const TextureNativeSpec& texture) {
+void writeLevels(ByteWriter& out, const TextureLayout& texture) {
     for (std::size_t level = 0; level < texture.levels.size(); ++level) {
         const bool overridden = level < texture.levelSizes.size() && texture.levelSizes[level];
         const auto size = static_cast<std::uint32_t>(texture.levels[level].size());
@@ -34,7 +34,7 @@ void writeLevels(ByteWriter& out, const TextureNativeSpec& texture) {
 
 }  // namespace
 
-Bytes textureNativeStruct(const TextureNativeSpec& texture) {
+Bytes textureNativeStruct(const TextureLayout& texture) {
     ByteWriter out;
     out.u32(texture.platform);
     if (texture.otherPlatformPayload) {
@@ -54,16 +54,16 @@ Bytes textureNativeStruct(const TextureNativeSpec& texture) {
     return out.take();
 }
 
-Chunk textureNativeChunk(const TextureNativeSpec& texture) {
+Chunk textureNativeChunk(const TextureLayout& texture) {
     return containerChunk(SectionType::TextureNative,
                           {structChunk(textureNativeStruct(texture)), leafChunk(SectionType::Extension, {})});
 }
 
-Chunk textureDictionaryChunk(const TxdSpec& txd) {
+Chunk textureDictionaryChunk(const TxdLayout& txd) {
     ByteWriter head;
     head.u16(txd.textureCount.value_or(static_cast<std::uint16_t>(txd.textures.size()))).u16(txd.deviceId);
     std::vector<Chunk> children{structChunk(head.take())};
-    for (const TextureNativeSpec& texture : txd.textures) {
+    for (const TextureLayout& texture : txd.textures) {
         children.push_back(textureNativeChunk(texture));
     }
     children.push_back(leafChunk(SectionType::Extension, {}));
@@ -79,7 +79,7 @@ void stampAll(Chunk& chunk, std::uint32_t version) {
     }
 }
 
-Bytes buildTxd(const TxdSpec& txd) {
+Bytes buildTxd(const TxdLayout& txd) {
     Bytes file = serialize(textureDictionaryChunk(txd));
     if (txd.alignment > 1) {
         file.resize((file.size() + txd.alignment - 1) / txd.alignment * txd.alignment, 0);

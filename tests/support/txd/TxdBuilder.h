@@ -1,7 +1,7 @@
 #pragma once
 
 // Builds RenderWare texture dictionaries (TXD files) from code on top of the
-// DFF builder's chunk tree. A TxdSpec is valid by default once its textures
+// DFF builder's chunk tree. A TxdLayout is valid by default once its textures
 // are; every field of a texture native can be set to make malformed files.
 // TxdPixels.h makes the pixel bytes of each format from an image.
 
@@ -42,7 +42,7 @@ inline constexpr std::uint8_t d3d9Compressed = 0x08;
 
 inline constexpr std::uint32_t sanAndreasStamp = 0x1803FFFF;
 
-struct TextureNativeSpec {
+struct TextureLayout {
     std::uint32_t platform = d3d8Platform;
     std::uint32_t filterFlags = 0x1106;
     std::string name = "texture";
@@ -66,20 +66,20 @@ struct TextureNativeSpec {
     std::optional<Bytes> otherPlatformPayload;
 };
 
-struct TxdSpec {
+struct TxdLayout {
     std::optional<std::uint16_t> textureCount;  // default: textures.size()
     std::uint16_t deviceId = 1;
-    std::vector<TextureNativeSpec> textures;
+    std::vector<TextureLayout> textures;
     std::uint32_t version = sanAndreasStamp;  // on every chunk
     std::size_t alignment = 0;                // zeros after the dictionary up to a multiple of this
 };
 
 // The Struct payload of a texture native.
-Bytes textureNativeStruct(const TextureNativeSpec& texture);
-Chunk textureNativeChunk(const TextureNativeSpec& texture);
-Chunk textureDictionaryChunk(const TxdSpec& txd);
+Bytes textureNativeStruct(const TextureLayout& texture);
+Chunk textureNativeChunk(const TextureLayout& texture);
+Chunk textureDictionaryChunk(const TxdLayout& txd);
 // Sets the stamp of the chunk and all its descendants.
 void stampAll(Chunk& chunk, std::uint32_t version);
-Bytes buildTxd(const TxdSpec& txd);
+Bytes buildTxd(const TxdLayout& txd);
 
 }  // namespace zorvek::test

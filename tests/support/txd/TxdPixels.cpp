@@ -93,9 +93,9 @@ Bytes levelOf(const Image& image, TxdPixelFormat format, Bytes& palette) {
     }
 }
 
-TextureNativeSpec textureOf(const std::string& name, const Image& image, TxdPixelFormat format) {
+TextureLayout textureOf(const std::string& name, const Image& image, TxdPixelFormat format) {
     const FormatInfo info = infoOf(format);
-    TextureNativeSpec texture;
+    TextureLayout texture;
     texture.name = name;
     texture.rasterFormat = info.rasterFormat;
     texture.width = static_cast<std::uint16_t>(image.width);
@@ -162,16 +162,16 @@ Bytes compressDxt(const Image& image, int squishFlags) {
     return blocks;
 }
 
-TextureNativeSpec d3d8Texture(const std::string& name, const Image& image, TxdPixelFormat format) {
-    TextureNativeSpec texture = textureOf(name, image, format);
+TextureLayout d3d8Texture(const std::string& name, const Image& image, TxdPixelFormat format) {
+    TextureLayout texture = textureOf(name, image, format);
     texture.platform = d3d8Platform;
     texture.alphaOrD3dFormat = image.hasAlpha ? 1 : 0;
     texture.compressionOrFlags = infoOf(format).d3d8Compression;
     return texture;
 }
 
-TextureNativeSpec d3d9Texture(const std::string& name, const Image& image, TxdPixelFormat format) {
-    TextureNativeSpec texture = textureOf(name, image, format);
+TextureLayout d3d9Texture(const std::string& name, const Image& image, TxdPixelFormat format) {
+    TextureLayout texture = textureOf(name, image, format);
     texture.platform = d3d9Platform;
     texture.alphaOrD3dFormat = infoOf(format).d3dFormat;
     texture.compressionOrFlags =

@@ -52,7 +52,7 @@ PalettedPixels palettize(const Image& image, std::size_t entries, bool packed);
 Bytes compressDxt(const Image& image, int squishFlags);
 
 // A valid texture native holding the image in that format, one level.
-TextureNativeSpec d3d8Texture(const std::string& name, const Image& image, TxdPixelFormat format);
-TextureNativeSpec d3d9Texture(const std::string& name, const Image& image, TxdPixelFormat format);
+TextureLayout d3d8Texture(const std::string& name, const Image& image, TxdPixelFormat format);
+TextureLayout d3d9Texture(const std::string& name, const Image& image, TxdPixelFormat format);
 
 }  // namespace zorvek::test
