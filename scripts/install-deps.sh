@@ -4,10 +4,10 @@
 set -euo pipefail
 
 declare -A groups=(
-    [build]="cmake ninja-build g++ pkg-config libboost-dev libedit-dev libcli11-dev libpng-dev"
+    [build]="cmake ninja-build g++ pkg-config libboost-dev libedit-dev libcli11-dev libpng-dev libsquish-dev libstb-dev"
     [tests]="googletest libgtest-dev"
     [fuzz]="clang libclang-rt-14-dev"
-    [windows]="g++-mingw-w64-x86-64-posix wine wine64 zip"
+    [windows]="g++-mingw-w64-x86-64-posix wine wine64 zip dpkg-dev"
     [bench]="time"
 )
 
@@ -23,6 +23,41 @@ for group in "${@:-build}"; do
     fi
 done
 
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+
+# The Windows build compiles libsquish from Debian's source package (apt-get
+# source), which needs source entries. They are made from the machine's own
+# Debian entries, so they name the same mirrors.
+source_list=/etc/apt/sources.list.d/zorvek-deb-src.sources
+enable_debian_sources() {
+    [[ -f "$source_list" ]] && return 0
+    local entries=""
+    local deb822
+    for deb822 in /etc/apt/sources.list.d/*.sources; do
+        [[ -f "$deb822" ]] && grep -q '^Suites:.*bookworm' "$deb822" || continue
+        entries+="$(sed 's/^Types:.*/Types: deb-src/' "$deb822")"$'\n\n'
+    done
+    if [[ -f /etc/apt/sources.list ]]; then
+        local line uris=()
+        while read -r line; do
+            uris+=("$line")
+        done < <(sed -n 's/^deb \(\[[^]]*\] \)\{0,1\}\([^ ]*\) bookworm .*/\2/p' /etc/apt/sources.list)
+        if [[ ${#uris[@]} -gt 0 ]]; then
+            entries+="Types: deb-src"$'\n'"URIs: ${uris[*]}"$'\n'"Suites: bookworm"$'\n'"Components: main"$'\n'
+        fi
+    fi
+    [[ -n "$entries" ]] || { echo "no Debian bookworm entries to derive source entries from" >&2; exit 1; }
+    echo "Adding Debian source entries: $source_list"
+    printf '%s' "$entries" | $sudo tee "$source_list" >/dev/null
+    $sudo apt-get update -qq
+}
+for group in "${@:-build}"; do
+    if [[ "$group" == windows ]]; then
+        enable_debian_sources
+    fi
+done
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
@@ -31,8 +66,6 @@ for package in "${packages[@]}"; do
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
-sudo=""
-[[ $(id -u) -ne 0 ]] && sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

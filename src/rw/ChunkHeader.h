@@ -4,7 +4,7 @@
 
 namespace zorvek {
 
-// The RenderWare 3.6 library stamp (3.6.0.3, build 0xFFFF): the only one accepted.
+// The RenderWare 3.6 library stamp (3.6.0.3, build 0xFFFF): the only one DFF files may carry.
 inline constexpr std::uint32_t acceptedVersionStamp = 0x1803FFFF;
 
 struct ChunkHeader {

@@ -54,7 +54,7 @@ ChunkHeader findChunk(SectionInput& input, const Section_Base* parent, SectionTy
         if (header.type != typeId(wanted)) {
             continue;
         }
-        if (header.version != acceptedVersionStamp) {
+        if (!stampAccepted(input.stampRule(), header.version)) {
             throw UserMessageError("不明なRW Version IDです");
         }
         input.seek(start + chunkHeaderSize);

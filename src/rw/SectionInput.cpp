@@ -88,6 +88,13 @@ std::uint8_t SectionInput::readU8() {
     return value;
 }
 
+std::uint16_t SectionInput::readU16() {
+    requireBytes(2);
+    std::uint8_t bytes[2] = {};
+    read(bytes, 2);
+    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
 std::uint32_t SectionInput::readU32() {
     requireBytes(4);
     std::uint8_t bytes[4] = {};
@@ -107,6 +114,13 @@ float SectionInput::readF32() {
 void SectionInput::skipInSection(std::uint64_t n) {
     requireBytes(n);
     position_ += n;
+}
+
+std::span<const std::uint8_t> SectionInput::readView(std::uint64_t n) {
+    requireBytes(n);
+    const auto view = file_.subspan(static_cast<std::size_t>(position_), static_cast<std::size_t>(n));
+    position_ += n;
+    return view;
 }
 
 }  // namespace zorvek

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rw/VersionStamp.h"
+
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +27,8 @@ class Section_Base;
 // anything beyond it as a broken file, which is how payload readers must read.
 class SectionInput {
 public:
-    explicit SectionInput(std::span<const std::uint8_t> file) : file_(file) {}
+    explicit SectionInput(std::span<const std::uint8_t> file, StampRule stampRule = StampRule::Dff)
+        : file_(file), stampRule_(stampRule) {}
     SectionInput(const SectionInput&) = delete;
     SectionInput& operator=(const SectionInput&) = delete;
 
@@ -36,6 +39,7 @@ public:
     bool failed() const { return failed_; }
     bool atEnd() const { return position_ >= file_.size(); }
     std::uint64_t fileSize() const { return file_.size(); }
+    StampRule stampRule() const { return stampRule_; }
 
     const Section_Base* innermostSection() const { return innermost_; }
     // Names of the open sections, outermost first, joined by backslashes.
@@ -51,10 +55,14 @@ public:
     [[noreturn]] void failMalformed() const;
 
     std::uint8_t readU8();
+    std::uint16_t readU16();
     std::uint32_t readU32();
     std::int32_t readI32();
     float readF32();
     void skipInSection(std::uint64_t n);
+    // The next n bytes of the section without copying them; they stay valid
+    // as long as the file's bytes do.
+    std::span<const std::uint8_t> readView(std::uint64_t n);
 
     // Fills the values from the file as one block: element types are plain
     // 4-byte little-endian words or bytes, laid out exactly as on disk.
@@ -76,6 +84,7 @@ private:
     void leaveSection(const Section_Base* parent) { innermost_ = parent; }
 
     std::span<const std::uint8_t> file_;
+    StampRule stampRule_;
     std::uint64_t position_ = 0;
     bool failed_ = false;
     const Section_Base* innermost_ = nullptr;

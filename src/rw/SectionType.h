@@ -5,7 +5,7 @@
 
 namespace zorvek {
 
-// Chunk type ids of the RenderWare sections that the DFF commands open.
+// Chunk type ids of the RenderWare sections that the DFF and TXD readers open.
 enum class SectionType : std::uint32_t {
     Struct = 0x1,
     String = 0x2,
@@ -16,6 +16,8 @@ enum class SectionType : std::uint32_t {
     FrameList = 0xE,
     Geometry = 0xF,
     Clump = 0x10,
+    TextureNative = 0x15,
+    TextureDictionary = 0x16,
     GeometryList = 0x1A,
     SkinPLG = 0x116,
     HAnimPLG = 0x11E,
@@ -39,6 +41,8 @@ constexpr std::string_view sectionName(SectionType type) {
     case SectionType::FrameList: return "FrameList";
     case SectionType::Geometry: return "Geometry";
     case SectionType::Clump: return "Clump";
+    case SectionType::TextureNative: return "TextureNative";
+    case SectionType::TextureDictionary: return "TextureDictionary";
     case SectionType::GeometryList: return "GeometryList";
     case SectionType::SkinPLG: return "SkinPLG";
     case SectionType::HAnimPLG: return "HAnimPLG";
