@@ -12,8 +12,8 @@ namespace zorvek {
 
 namespace fs = std::filesystem;
 
-DffConversion::DffConversion(DffModel model, std::u16string modelName)
-    : model_(std::move(model)), modelName_(std::move(modelName)) {}
+DffConversion::DffConversion(DffModel model, std::u16string modelName, fs::path source)
+    : model_(std::move(model)), modelName_(std::move(modelName)), source_(std::move(source)) {}
 
 DffConversion DffConversion::fromBytes(std::span<const std::uint8_t> dff, std::u16string modelName,
                                        const WarningSink& warn) {
@@ -23,13 +23,15 @@ DffConversion DffConversion::fromBytes(std::span<const std::uint8_t> dff, std::u
         readDffModel(input, model, warn);
     }
     numberTextures(model);
-    return DffConversion(std::move(model), std::move(modelName));
+    return DffConversion(std::move(model), std::move(modelName), fs::path());
 }
 
 DffConversion DffConversion::fromFile(const fs::path& source, const WarningSink& warn) {
     // The file's bytes are let go once the model holds what it needs.
     const Bytes bytes = readWholeFile(source);
-    return fromBytes(bytes, pathToUtf16(source.filename()), warn);
+    DffConversion conversion = fromBytes(bytes, pathToUtf16(source.filename()), warn);
+    conversion.source_ = source;
+    return conversion;
 }
 
 void DffConversion::prepare(ConversionMode mode, const ConversionTables& tables) {
@@ -39,12 +41,43 @@ void DffConversion::prepare(ConversionMode mode, const ConversionTables& tables)
 }
 
 Bytes DffConversion::buildPmx(std::string_view textureExtension, const ConversionTables& tables,
-                              const WarningSink& warn) const {
+                              const WarningSink& warn,
+                              const std::map<std::string, std::u16string>& renamedTextures) const {
     if (!prepared_) {
         throw std::logic_error("the skeleton is prepared before the PMX is built");
     }
-    const PmxTexts texts{modelName_, utf8ToUtf16(textureExtension)};
+    const PmxTexts texts{modelName_, utf8ToUtf16(textureExtension), renamedTextures};
     return zorvek::buildPmx(model_, mode_, tables.bones, tables.iks, texts, warn);
+}
+
+std::optional<TexturePlan> DffConversion::planTextures(const fs::path& pmx, std::string_view textureExtension,
+                                                       const std::optional<fs::path>& dictionary,
+                                                       const WrittenImages* written) const {
+    const std::optional<fs::path> txd = dictionary ? dictionary : findTextureDictionaryFor(source_);
+    if (!txd) {
+        return std::nullopt;
+    }
+    TexturePlan plan;
+    const std::optional<ImageFormat> format = textureImageFormat(textureExtension, plan.warnings);
+    if (!format) {
+        plan.formatWritable = false;
+        return plan;
+    }
+    try {
+        const Bytes bytes = readWholeFile(*txd);
+        std::vector<std::string> readWarnings;
+        const TextureDictionary textures =
+            readTextureDictionary(bytes, [&](const std::string& message) { readWarnings.push_back(message); });
+        fs::path stem = source_.filename();
+        stem.replace_extension();
+        plan = planModelTextures(model_, textures, *format, textureExtension, pmx.parent_path(), pathToUtf16(stem),
+                                 written);
+        plan.warnings.insert(plan.warnings.begin(), readWarnings.begin(), readWarnings.end());
+    } catch (const UserMessageError& error) {
+        plan = TexturePlan{};
+        plan.warnings.push_back("テクスチャを読み込めませんでした: " + pathToUtf8(*txd) + " (" + error.what() + ")");
+    }
+    return plan;
 }
 
 Bytes convertDffBytes(std::span<const std::uint8_t> dff, const ConvertSettings& settings,
@@ -68,18 +101,45 @@ void refuseExistingOutput(const fs::path& output, bool replaceExisting) {
     }
 }
 
-void convertDffFile(const ConvertDffJob& job, const ConversionTables& tables, const JobReport& report) {
+void convertDffFile(const ConvertDffJob& job, const ConversionTables& tables, const JobReport& report,
+                    WrittenImages* written) {
     refuseOutputOntoInput(job.input, job.output);
     report.progress("読み込んでいます...");
     DffConversion conversion = DffConversion::fromFile(job.input, report.warn);
     report.progress("読み込みが完了しました");
     conversion.prepare(job.settings.mode, tables);
     refuseExistingOutput(job.output, job.replaceExisting);
+    // Decided before the PMX is built, so that the PMX names the images as written.
+    const std::optional<TexturePlan> textures =
+        job.writeTextures ? conversion.planTextures(job.output, job.settings.textureExtension, job.dictionary, written)
+                          : std::nullopt;
     report.progress("出力しています...");
-    const Bytes pmx = conversion.buildPmx(job.settings.textureExtension, tables, report.warn);
+    const Bytes pmx = conversion.buildPmx(job.settings.textureExtension, tables, report.warn,
+                                          textures ? textures->renamed : std::map<std::string, std::u16string>{});
     writeFileAtomically(job.output, pmx);
     report.progress(pathToUtf8(job.output));
     report.progress("出力が完了しました");
+    if (textures) {
+        writePlannedTextures(*textures, job.replaceExisting, report, written);
+    }
+}
+
+void writePlannedTextures(const TexturePlan& plan, bool replaceExisting, const JobReport& report,
+                        WrittenImages* written) {
+    if (plan.formatWritable) {
+        report.progress("テクスチャを出力しています...");
+    }
+    for (const std::string& warning : plan.warnings) {
+        report.warn(warning);
+    }
+    if (!plan.formatWritable) {
+        return;
+    }
+    const WrittenTextures result = writeTextureImages(plan, replaceExisting, report.warn, written);
+    for (const fs::path& kept : result.kept) {
+        report.warn("テクスチャの画像が既にあります (上書きするには --force を指定してください): " + pathToUtf8(kept));
+    }
+    report.progress("テクスチャを出力しました (" + std::to_string(result.count) + ")");
 }
 
 }  // namespace zorvek

@@ -162,10 +162,10 @@ void writeFaces(PmxBuffer& buffer, const DffModel& model) {
     }
 }
 
-void writeTextures(PmxBuffer& buffer, const DffModel& model, std::u16string_view extension) {
+void writeTextures(PmxBuffer& buffer, const DffModel& model, const PmxTexts& texts) {
     buffer.appendI32(static_cast<std::int32_t>(model.textureIndices.size()));
     for (const auto& entry : model.textureIndices) {
-        buffer.writeWideText(widenBytes(entry.first) + std::u16string(extension));
+        buffer.writeWideText(pmxTextureName(entry.first, texts));
     }
 }
 

@@ -13,7 +13,7 @@ void writeHeader(PmxBuffer& buffer, const DffModel& model);
 void writeModelInformation(PmxBuffer& buffer, const PmxTexts& texts);
 void writeVertices(PmxBuffer& buffer, const DffModel& model);
 void writeFaces(PmxBuffer& buffer, const DffModel& model);
-void writeTextures(PmxBuffer& buffer, const DffModel& model, std::u16string_view extension);
+void writeTextures(PmxBuffer& buffer, const DffModel& model, const PmxTexts& texts);
 void writeMaterials(PmxBuffer& buffer, const DffModel& model);
 
 // Bytes of the vertex and face sections, which make up nearly all of a file.

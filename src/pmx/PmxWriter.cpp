@@ -1,5 +1,7 @@
 #include "pmx/PmxWriter.h"
 
+#include "base/TextEncoding.h"
+
 #include "pmx/PmxBonePlan.h"
 #include "pmx/PmxBoneWriter.h"
 #include "pmx/PmxBuffer.h"
@@ -22,6 +24,12 @@ std::size_t estimateFileSize(const DffModel& model, const BonePlan& plan) {
 
 }  // namespace
 
+std::u16string pmxTextureName(const std::string& textureName, const PmxTexts& texts) {
+    const auto renamed = texts.renamedTextures.find(textureName);
+    std::u16string name = renamed != texts.renamedTextures.end() ? renamed->second : widenBytes(textureName);
+    return name.append(texts.textureExtension);
+}
+
 Bytes buildPmx(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
                const PmxTexts& texts, const WarningSink& warn) {
     // Everything that could refuse the model runs before anything is reported or written.
@@ -36,7 +44,7 @@ Bytes buildPmx(const DffModel& model, ConversionMode mode, const BoneTable& bone
     writeModelInformation(buffer, texts);
     writeVertices(buffer, model);
     writeFaces(buffer, model);
-    writeTextures(buffer, model, texts.textureExtension);
+    writeTextures(buffer, model, texts);
     writeMaterials(buffer, model);
     writeBones(buffer, model, mode, plan, iks);
     buffer.appendI32(0);  // morphs

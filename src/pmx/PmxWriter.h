@@ -7,6 +7,7 @@
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 
+#include <map>
 #include <string>
 
 namespace zorvek {
@@ -14,7 +15,14 @@ namespace zorvek {
 struct PmxTexts {
     std::u16string modelName;         // the source file name, extension included
     std::u16string textureExtension;  // appended to every texture name as typed
+    // Texture name -> the name the texture section gives it instead, where
+    // the image was written under another name (extension not included).
+    std::map<std::string, std::u16string> renamedTextures;
 };
+
+// A texture's entry in the texture section: its name, or the name it was
+// written under instead, then the extension as typed.
+std::u16string pmxTextureName(const std::string& textureName, const PmxTexts& texts);
 
 // The whole PMX 2.0 file, built in memory from a prepared model. Throws
 // UserMessageError for a model that cannot be written, before any byte

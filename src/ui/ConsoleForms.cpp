@@ -79,4 +79,16 @@ std::string readNumberLine(Console& console) {
     return *line;
 }
 
+std::optional<bool> askYesNo(Console& console, std::string_view question) {
+    console.write(question);
+    console.setColour(Colour::Input);
+    const std::optional<std::string> answer = console.readLine();
+    console.setDefaultColour();
+    if (!answer) {
+        return std::nullopt;
+    }
+    const std::string_view word = trimBlanks(*answer);
+    return word == "y" || word == "Y" || word == "yes";
+}
+
 }  // namespace zorvek

@@ -28,4 +28,8 @@ std::string readWord(Console& console);
 // One line read for a number, in ColourInput; throws OperationCancelled at the end of input.
 std::string readNumberLine(Console& console);
 
+// A question that ends in "(y/n)> ", answered by a typed line in ColourInput:
+// true for y, Y or yes, false for any other answer, nothing at the end of input.
+std::optional<bool> askYesNo(Console& console, std::string_view question);
+
 }  // namespace zorvek

@@ -3,6 +3,7 @@
 #include "base/FileIo.h"
 #include "base/UserMessageError.h"
 #include "jobs/ConvertJob.h"
+#include "jobs/TextureExport.h"
 #include "ui/CommandGuard.h"
 #include "ui/ConsoleForms.h"
 #include "ui/PathPrompts.h"
@@ -40,6 +41,30 @@ std::string askTextureExtension(Console& console) {
     return extension;
 }
 
+
+// The model's images beside the PMX; existing ones are replaced only when the
+// user says so, once for all of them.
+void writeTexturesAsking(Console& console, const TexturePlan& plan) {
+    if (plan.formatWritable) {
+        printLine(console, "テクスチャを出力しています...");
+    }
+    for (const std::string& warning : plan.warnings) {
+        printWarning(console, warning);
+    }
+    if (!plan.formatWritable) {
+        return;
+    }
+    bool replace = true;
+    if (!existingImages(plan).empty()) {
+        const std::optional<bool> answer = askYesNo(console, "テクスチャの画像が既にあります。上書きしますか? (y/n)> ");
+        if (!answer) {
+            console.endLine();
+        }
+        replace = answer.value_or(false);
+    }
+    const WrittenTextures written = writeTextureImages(plan, replace, warningsTo(console), nullptr);
+    printLine(console, "テクスチャを出力しました (" + std::to_string(written.count) + ")");
+}
 
 }  // namespace
 
@@ -86,6 +111,9 @@ void convertDffToPmx(Console& console, const ConversionTables& tables) {
         const Bytes pmx = conversion.buildPmx(extension, tables, warningsTo(console));
         writeFileAtomically(*target, pmx);
         printLine(console, "出力が完了しました");
+        if (const std::optional<TexturePlan> textures = conversion.planTextures(*target, extension, {}, nullptr)) {
+            writeTexturesAsking(console, *textures);
+        }
     });
 }
 

@@ -92,15 +92,7 @@ namespace {
 
 // Asks before replacing a file, as the save dialog does; nothing at the end of input.
 std::optional<bool> confirmReplace(Console& console, const fs::path& path) {
-    console.write(pathToUtf8(path) + " は既に存在します。上書きしますか? (y/n)> ");
-    console.setColour(Colour::Input);
-    const std::optional<std::string> answer = console.readLine();
-    console.setDefaultColour();
-    if (!answer) {
-        return std::nullopt;
-    }
-    const std::string_view word = trimBlanks(*answer);
-    return word == "y" || word == "Y" || word == "yes";
+    return askYesNo(console, pathToUtf8(path) + " は既に存在します。上書きしますか? (y/n)> ");
 }
 
 }  // namespace

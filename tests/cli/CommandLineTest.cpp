@@ -5,6 +5,7 @@
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 #include "support/dff/DffBuilder.h"
+#include "support/txd/TxdPixels.h"
 #include "jobs/ConversionTables.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CommandLine, HelpListsEveryOptionWithAnExample) {
     const RunResult result = run({"--help"});
     for (const char* option : {"--output", "--output-dir", "--mode", "--texture-ext", "--tables", "--force",
-                               "--version", "rescale", "Examples:"}) {
+                               "--txd", "--no-textures", "--format", "--version", "rescale", "textures",
+                               "Examples:"}) {
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
     }
 }
@@ -274,6 +276,62 @@ TEST_F(CommandLine, FileErrorsNameTheFile) {
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.err,
               "エラー: ファイルを開けませんでした: " + (folder / "missing-folder" / "hero.pmx").string() + "\n");
+}
+
+Bytes dictionaryWith(const std::string& name) {
+    test::TxdLayout txd;
+    txd.textures.push_back(
+        test::d3d8Texture(name, test::makeImage(1, 1, {{9, 8, 7, 255}}, false), test::TxdPixelFormat::Bgra8888));
+    return test::buildTxd(txd);
+}
+
+struct TextureOptionCase {
+    const char* name;
+    std::vector<std::string> options;
+    std::string txdName;  // the dictionary written beside the model
+    bool imageWritten;
+};
+
+class CommandLineTextures : public CommandLine, public ::testing::WithParamInterface<TextureOptionCase> {};
+
+TEST_P(CommandLineTextures, FollowTheOptions) {
+    const fs::path input = model("hero.dff");
+    folder.write(GetParam().txdName, dictionaryWith("body"));
+    std::vector<std::string> arguments{"convert", input.string(), "--mode", "none", "--tables", dataFolder};
+    for (std::string option : GetParam().options) {
+        arguments.push_back(option == "TXD" ? (folder / GetParam().txdName).string() : option);
+    }
+    const RunResult result = run(arguments);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(fs::exists(folder / "body.png"), GetParam().imageWritten);
+    const std::string texturesLines = "テクスチャを出力しています...\nテクスチャを出力しました (1)\n";
+    EXPECT_EQ(result.out.ends_with(texturesLines), GetParam().imageWritten) << result.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, CommandLineTextures,
+    ::testing::Values(TextureOptionCase{"BesideTheModel", {}, "hero.txd", true},
+                      TextureOptionCase{"NoTextures", {"--no-textures"}, "hero.txd", false},
+                      TextureOptionCase{"OtherNameNotFound", {}, "shared.txd", false},
+                      TextureOptionCase{"OtherNameGiven", {"--txd", "TXD"}, "shared.txd", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CommandLine, TexturesUnpacksDictionariesAndCounts) {
+    const fs::path first = folder.write("a.txd", dictionaryWith("skin"));
+    const fs::path broken = folder.write("b.txd", std::string_view("not a dictionary"));
+    const fs::path out = folder / "images";
+    const RunResult result =
+        run({"textures", first.string(), broken.string(), "-d", out.string(), "--format", "BMP"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(fs::exists(out / "skin.bmp"));
+    EXPECT_TRUE(result.out.ends_with("成功 1 件、失敗 1 件\n")) << result.out;
+    EXPECT_EQ(result.err, "エラー: TextureDictionaryが見つかりません\n");
+
+    const RunResult again = run({"textures", first.string(), "-d", out.string(), "--format", "bmp"});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.err, "警告: テクスチャの画像が既にあります (上書きするには --force を指定してください): " +
+                             (out / "skin.bmp").string() + "\n");
+    EXPECT_EQ(run({"textures", first.string(), "--format", "dds"}).status, 2);
 }
 
 }  // namespace

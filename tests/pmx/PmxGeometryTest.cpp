@@ -18,7 +18,7 @@ TEST(PmxHeader, FixedSettingsAndOneByteBoneIndices) {
 }
 
 TEST(PmxModelInformation, NameTwiceAndTheFixedComments) {
-    const test::DecodedPmx pmx = convert(makeWriterModel(), ConversionMode::None, {}, {}, {u"h\u00E9ro.dff", u""}).pmx;
+    const test::DecodedPmx pmx = convert(makeWriterModel(), ConversionMode::None, {}, {}, {u"h\u00E9ro.dff", u"", {}}).pmx;
     EXPECT_EQ(pmx.modelName, u"h\u00E9ro.dff");
     EXPECT_EQ(pmx.englishModelName, u"h\u00E9ro.dff");
     EXPECT_EQ(pmx.comment, u"このファイルはBRASKEでコンバートされました");
@@ -138,7 +138,7 @@ TEST(PmxTextures, NameOrderWithTheExtensionAsTyped) {
     for (const auto& [extension, paths] :
          {std::pair<std::u16string, std::vector<std::u16string>>{u".png", {u"Z.png", u"a.png", u"b\u00E9.png"}},
           {u"bmp", {u"Zbmp", u"abmp", u"b\u00E9bmp"}}}) {
-        const test::DecodedPmx pmx = convert(model, ConversionMode::None, {}, {}, {u"m", extension}).pmx;
+        const test::DecodedPmx pmx = convert(model, ConversionMode::None, {}, {}, {u"m", extension, {}}).pmx;
         EXPECT_EQ(pmx.textures, paths);
         ASSERT_EQ(pmx.materials.size(), 3u);
         EXPECT_EQ(pmx.materials[0].texture, 2);
@@ -148,6 +148,20 @@ TEST(PmxTextures, NameOrderWithTheExtensionAsTyped) {
         EXPECT_EQ(pmx.materials[0].englishName, u"b\u00E9");
         EXPECT_EQ(pmx.materials[1].name, u"");
     }
+}
+
+// A texture written under another name (a batch met other pixels of the same
+// name) keeps its place in the section; only its entry reads differently.
+TEST(PmxTextures, ARenamedTextureKeepsItsPlaceAndIndex) {
+    DffModel model = makeWriterModel();
+    model.textureIndices = {{"Z", 0}, {"a", 1}};
+    model.materialTextureNames = {"a", "Z"};
+    model.meshSplits = {{0, {0, 1, 2}}, {1, {}}};
+    const test::DecodedPmx pmx =
+        convert(model, ConversionMode::None, {}, {}, {u"m", u".png", {{"a", u"hero_a"}}}).pmx;
+    EXPECT_EQ(pmx.textures, (std::vector<std::u16string>{u"Z.png", u"hero_a.png"}));
+    EXPECT_EQ(pmx.materials[0].texture, 1);
+    EXPECT_EQ(pmx.materials[0].name, u"a") << "materials keep the model's names";
 }
 
 TEST(PmxTextures, MaterialsNameTheTexturesByTheirPlaceInTheSection) {

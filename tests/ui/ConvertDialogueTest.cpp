@@ -4,6 +4,7 @@
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 #include "support/dff/DffBuilder.h"
+#include "support/txd/TxdPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -169,6 +170,52 @@ TEST_F(ConvertDialogue, AMissingFileIsAskedForAgain) {
               std::string::npos)
         << console.transcript();
 }
+
+struct TextureAnswer {
+    const char* name;
+    bool existing;       // an image of that name is in the PMX's folder already
+    std::string answer;  // to the replace question, when it is asked
+    std::string tail;    // the transcript after "出力が完了しました\n"
+    bool replaced;
+};
+
+class ConvertTextures : public ConvertDialogue, public ::testing::WithParamInterface<TextureAnswer> {};
+
+// The sample model's textured material is "body"; the dictionary beside it holds it.
+TEST_P(ConvertTextures, FollowThePmxAndAskOnceBeforeReplacing) {
+    test::TxdLayout txd;
+    const Image image = test::makeImage(1, 1, {{9, 8, 7, 255}}, false);
+    txd.textures.push_back(test::d3d8Texture("BODY", image, test::TxdPixelFormat::Bgra8888));
+    folder.write("HERO.txd", test::buildTxd(txd));
+    if (GetParam().existing) {
+        folder.write("body.png", std::string_view("old"));
+    }
+    ScriptedConsole console(input.string() + "\n1\n.png\n" + output.string() + "\n" + GetParam().answer);
+    convertDffToPmx(console, tables);
+    const std::string done = "出力が完了しました\n";
+    const std::string transcript = console.transcript();
+    ASSERT_NE(transcript.find(done), std::string::npos) << transcript;
+    EXPECT_EQ(transcript.substr(transcript.find(done) + done.size()), GetParam().tail);
+    EXPECT_EQ(test::readBytes(folder / "body.png") != Bytes({'o', 'l', 'd'}), GetParam().replaced);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, ConvertTextures,
+    ::testing::Values(
+        TextureAnswer{"NoImageYet", false, "", "テクスチャを出力しています...\nテクスチャを出力しました (1)\n", true},
+        TextureAnswer{"Replace", true, "y\n",
+                      "テクスチャを出力しています...\nテクスチャの画像が既にあります。上書きしますか? (y/n)> "
+                      "<15>y\n</>テクスチャを出力しました (1)\n",
+                      true},
+        TextureAnswer{"Keep", true, "n\n",
+                      "テクスチャを出力しています...\nテクスチャの画像が既にあります。上書きしますか? (y/n)> "
+                      "<15>n\n</>テクスチャを出力しました (0)\n",
+                      false},
+        TextureAnswer{"EndOfInputKeeps", true, "",
+                      "テクスチャを出力しています...\nテクスチャの画像が既にあります。上書きしますか? (y/n)> "
+                      "<15></>\nテクスチャを出力しました (0)\n",
+                      false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace zorvek

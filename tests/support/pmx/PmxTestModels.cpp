@@ -77,7 +77,7 @@ IkTable makeWriterIkTable() {
 }
 
 PmxTexts makeTexts() {
-    return {u"hero.dff", u".png"};
+    return {u"hero.dff", u".png", {}};
 }
 
 Converted convert(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,

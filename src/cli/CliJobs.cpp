@@ -1,0 +1,62 @@
+#include "cli/CliJobs.h"
+
+#include "base/TextEncoding.h"
+#include "base/UserMessageError.h"
+#include "ui/CommandGuard.h"
+
+#include <system_error>
+
+namespace zorvek {
+
+namespace fs = std::filesystem;
+
+bool runJob(CliReporter& report, const std::function<void()>& job) {
+    try {
+        job();
+        return true;
+    } catch (const FileAccessError& error) {
+        // A batch runs many files: the message names the one it is about.
+        report.error(std::string(error.what()) + ": " + pathToUtf8(error.path()));
+    } catch (const UserMessageError& error) {
+        report.error(error.what());
+    } catch (const std::exception& error) {
+        report.error(describeUnexpectedError(error));
+    }
+    return false;
+}
+
+JobReport reportTo(CliReporter& report) {
+    return JobReport{[&report](std::string_view line) { report.progress(line); },
+                     [&report](const std::string& message) { report.warning(message); }};
+}
+
+void makeOutputFolder(const std::string& folder) {
+    std::error_code error;
+    fs::create_directories(utf8ToPath(folder), error);
+    if (error || !fs::is_directory(utf8ToPath(folder), error)) {
+        throw UserMessageError("出力フォルダを作成できませんでした: " + folder);
+    }
+}
+
+CLI::Validator existingFolder() {
+    return CLI::Validator(
+        [](std::string& name) {
+            std::error_code error;
+            return fs::is_directory(utf8ToPath(name), error) ? std::string() : "Directory does not exist: " + name;
+        },
+        "DIR");
+}
+
+void ClaimedOutputs::claim(const fs::path& output, const fs::path& input) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(output, error);
+    const fs::path key = (error ? output : absolute).lexically_normal();
+    const auto found = claimed_.find(key);
+    if (found != claimed_.end()) {
+        throw UserMessageError("出力ファイルが他の入力と重なります: " + pathToUtf8(found->second) + ", " +
+                               pathToUtf8(input));
+    }
+    claimed_.emplace(key, input);
+}
+
+}  // namespace zorvek

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "cli/CliReporter.h"
+#include "jobs/JobReport.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace zorvek {
+
+// Runs one job; its errors are reported and counted, never thrown past it.
+bool runJob(CliReporter& report, const std::function<void()>& job);
+
+// A job's progress lines to standard output, its warnings to standard error.
+JobReport reportTo(CliReporter& report);
+
+// Makes the -d folder with its parents; "出力フォルダを作成できませんでした" otherwise.
+void makeOutputFolder(const std::string& folder);
+
+// An existing folder named in UTF-8, on every platform (CLI::ExistingDirectory
+// reads the name in the system's code page on Windows).
+CLI::Validator existingFolder();
+
+// The outputs a batch has claimed so far: a second input that maps to the
+// same output (a/x.dff and b/x.dff into one folder) would replace the first's.
+class ClaimedOutputs {
+public:
+    // Throws UserMessageError naming both inputs when the output is claimed already.
+    void claim(const std::filesystem::path& output, const std::filesystem::path& input);
+
+private:
+    std::map<std::filesystem::path, std::filesystem::path> claimed_;
+};
+
+}  // namespace zorvek

@@ -1,0 +1,114 @@
+#include "cli/ConvertCommand.h"
+
+#include "base/TextEncoding.h"
+#include "cli/CliJobs.h"
+#include "jobs/ConversionTables.h"
+#include "jobs/ConvertJob.h"
+#include "jobs/TextureExport.h"
+
+#include <cctype>
+#include <map>
+
+namespace zorvek {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::map<std::string, ConversionMode> modeNames{
+    {"none", ConversionMode::None},          {"1", ConversionMode::None},
+    {"info", ConversionMode::AxesAndBoneInfo}, {"2", ConversionMode::AxesAndBoneInfo},
+    {"mmd", ConversionMode::NamesAndAxes},   {"3", ConversionMode::NamesAndAxes},
+};
+
+fs::path convertTarget(const ConvertOptions& options, const fs::path& input) {
+    if (!options.output.empty()) {
+        return utf8ToPath(options.output);
+    }
+    fs::path name = input.filename();
+    name.replace_extension(".pmx");
+    if (!options.outputFolder.empty()) {
+        return utf8ToPath(options.outputFolder) / name;
+    }
+    return input.parent_path() / name;
+}
+
+}  // namespace
+
+int runConvert(CliReporter& report, const ConvertOptions& options, const fs::path& defaultTables) {
+    if (!options.outputFolder.empty() && !runJob(report, [&] { makeOutputFolder(options.outputFolder); })) {
+        return 1;
+    }
+    ConversionTables tables;
+    const fs::path folder = options.tablesFolder.empty() ? defaultTables : utf8ToPath(options.tablesFolder);
+    if (!runJob(report, [&] { tables = loadConversionTables(folder); })) {
+        return 1;
+    }
+    const std::size_t total = options.inputs.size();
+    std::size_t succeeded = 0;
+    ClaimedOutputs claimed;
+    WrittenImages written;
+    for (std::size_t i = 0; i < total; ++i) {
+        const fs::path input = utf8ToPath(options.inputs[i]);
+        if (total > 1) {
+            report.progress("[" + std::to_string(i + 1) + "/" + std::to_string(total) + "] " +
+                            pathToUtf8(input.filename()));
+        }
+        ConvertDffJob job;
+        job.input = input;
+        job.output = convertTarget(options, input);
+        job.settings = ConvertSettings{modeNames.at(options.mode), options.textureExtension};
+        job.replaceExisting = options.force;
+        job.writeTextures = !options.noTextures;
+        if (!options.dictionary.empty()) {
+            job.dictionary = utf8ToPath(options.dictionary);
+        }
+        succeeded += runJob(report, [&] {
+                         claimed.claim(job.output, job.input);
+                         convertDffFile(job, tables, reportTo(report), &written);
+                     })
+                         ? 1
+                         : 0;
+    }
+    if (total > 1) {
+        report.progress("成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(total - succeeded) + " 件");
+    }
+    return succeeded == total ? 0 : 1;
+}
+
+void defineConvert(CLI::App& app, ConvertOptions& options) {
+    CLI::App* convert = app.add_subcommand("convert", "Convert DFF models to PMX 2.0");
+    convert->add_option("inputs", options.inputs, "DFF files to convert")->required();
+    CLI::Option* output = convert->add_option("-o,--output", options.output, "PMX file to write (one input only)");
+    convert->add_option("-d,--output-dir", options.outputFolder, "Folder to write each PMX into (made if missing)")
+        ->excludes(output);
+    convert
+        ->add_option("--mode", options.mode,
+                     "Bone names and axes: none (frame names), info (name@id, axes turned),\n"
+                     "mmd (MMD names, axes turned, leg IK); or 1, 2, 3 as in the menu. Default mmd")
+        ->check(CLI::IsMember({"none", "info", "mmd", "1", "2", "3"}, CLI::ignore_case));
+    convert->add_option("--texture-ext", options.textureExtension,
+                        "Appended to texture names; also the format of the images written from\n"
+                        "the TXD (.png, .bmp or .tga). Default .png");
+    CLI::Option* noTextures = convert->add_flag(
+        "--no-textures", options.noTextures,
+        "Write no texture images (by default the textures that the model uses are\n"
+        "written from the TXD of the same name beside each DFF into the PMX's folder)");
+    convert->add_option("--txd", options.dictionary, "The texture dictionary to read instead of the one beside the DFF")
+        ->excludes(noTextures);
+    convert->add_option("--tables", options.tablesFolder, "Folder holding bones.dat and iks.dat")
+        ->check(existingFolder());
+    convert->add_flag("-f,--force", options.force, "Replace existing output files and texture images");
+    convert->footer("Example: zorvek convert samples/*.dff -d out --mode mmd --texture-ext .png");
+}
+
+void checkConvertOptions(ConvertOptions& options) {
+    for (char& c : options.mode) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (!options.output.empty() && options.inputs.size() > 1) {
+        throw CLI::ValidationError("-o/--output takes one input only; use -d for several");
+    }
+}
+
+}  // namespace zorvek

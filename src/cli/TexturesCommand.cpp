@@ -1,0 +1,50 @@
+#include "cli/TexturesCommand.h"
+
+#include "base/TextEncoding.h"
+#include "cli/CliJobs.h"
+#include "image/ImageFormat.h"
+#include "jobs/TexturesJob.h"
+
+#include <filesystem>
+
+namespace zorvek {
+
+namespace fs = std::filesystem;
+
+void defineTextures(CLI::App& app, TexturesOptions& options) {
+    CLI::App* textures = app.add_subcommand("textures", "Write every texture of TXD files as images");
+    textures->add_option("inputs", options.inputs, "TXD files to unpack")->required();
+    textures->add_option("-d,--output-dir", options.outputFolder,
+                         "Folder to write the images into (made if missing); default: beside each TXD");
+    textures->add_option("--format", options.format, "png, bmp or tga. Default png")
+        ->check(CLI::IsMember({"png", "bmp", "tga"}, CLI::ignore_case));
+    textures->add_flag("-f,--force", options.force, "Replace existing images");
+    textures->footer("Example: zorvek textures models/*.txd -d images --format png");
+}
+
+int runTextures(CliReporter& report, const TexturesOptions& options) {
+    if (!options.outputFolder.empty() && !runJob(report, [&] { makeOutputFolder(options.outputFolder); })) {
+        return 1;
+    }
+    // The format was checked by the parser; the typed name is an extension without its dot.
+    const ImageFormat format = imageFormatForExtension("." + options.format).value_or(ImageFormat::Png);
+    const std::size_t total = options.inputs.size();
+    std::size_t succeeded = 0;
+    WrittenImages written;
+    for (std::size_t i = 0; i < total; ++i) {
+        const fs::path input = utf8ToPath(options.inputs[i]);
+        if (total > 1) {
+            report.progress("[" + std::to_string(i + 1) + "/" + std::to_string(total) + "] " +
+                            pathToUtf8(input.filename()));
+        }
+        const fs::path folder = options.outputFolder.empty() ? input.parent_path() : utf8ToPath(options.outputFolder);
+        const UnpackTexturesJob job{input, folder, format, options.force};
+        succeeded += runJob(report, [&] { unpackTextureDictionary(job, reportTo(report), &written); }) ? 1 : 0;
+    }
+    if (total > 1) {
+        report.progress("成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(total - succeeded) + " 件");
+    }
+    return succeeded == total ? 0 : 1;
+}
+
+}  // namespace zorvek

@@ -1,0 +1,188 @@
+#include "jobs/TextureExport.h"
+
+#include "base/TextEncoding.h"
+#include "base/UserMessageError.h"
+#include "image/ImageEncoder.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace zorvek {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// RenderWare compares texture names without regard to ASCII case.
+bool sameTextureName(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
+               return lower(x) == lower(y);
+           });
+}
+
+std::uint64_t digestOf(const Bytes& bytes) {
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const std::uint8_t byte : bytes) {
+        hash = (hash ^ byte) * 1099511628211ull;
+    }
+    return hash ^ bytes.size();
+}
+
+fs::path keyOf(const fs::path& path) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error);
+    return (error ? path : absolute).lexically_normal();
+}
+
+const Texture* findTexture(const TextureDictionary& dictionary, std::string_view name) {
+    for (const Texture& texture : dictionary.textures) {
+        if (sameTextureName(texture.name, name)) {
+            return &texture;
+        }
+    }
+    return nullptr;
+}
+
+// Adds one image under the name the PMX would give it, or "<owner>_<name>"
+// when this run already wrote other pixels under that name.
+void addImage(TexturePlan& plan, const Texture& texture, const std::string& pmxName, std::u16string spelledName,
+              ImageFormat format, std::string_view extension, const fs::path& folder, const std::u16string& owner,
+              const WrittenImages* written) {
+    TextureImage image;
+    image.textureName = texture.name;
+    image.encoded = encodeImage(texture.image, format);
+    const std::u16string suffix = utf8ToUtf16(extension);
+    image.fileName = spelledName + suffix;
+    image.path = folder / utf8ToPath(utf16ToUtf8(image.fileName));
+    WrittenImages::Earlier earlier = written ? written->compare(image.path, image.encoded) : WrittenImages::Earlier::None;
+    if (earlier == WrittenImages::Earlier::Different) {
+        const std::u16string renamed = owner + u"_" + spelledName;
+        plan.warnings.push_back("同じ名前で画像の違うテクスチャを別の名前で出力します: " + utf16ToUtf8(image.fileName) +
+                                " → " + utf16ToUtf8(renamed + suffix));
+        plan.renamed[pmxName] = renamed;
+        image.fileName = renamed + suffix;
+        image.path = folder / utf8ToPath(utf16ToUtf8(image.fileName));
+        earlier = written->compare(image.path, image.encoded);
+    }
+    image.shared = earlier == WrittenImages::Earlier::Same;
+    plan.images.push_back(std::move(image));
+}
+
+}  // namespace
+
+std::optional<fs::path> findTextureDictionaryFor(const fs::path& dff) {
+    fs::path wanted = dff.filename();
+    wanted.replace_extension(".txd");
+    const fs::path folder = dff.parent_path().empty() ? fs::path(".") : dff.parent_path();
+    std::error_code error;
+    if (fs::is_regular_file(folder / wanted, error)) {
+        return dff.parent_path() / wanted;
+    }
+    const std::string wantedName = pathToUtf8(wanted);
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (sameTextureName(pathToUtf8(it->path().filename()), wantedName) && it->is_regular_file(error)) {
+            return dff.parent_path() / it->path().filename();
+        }
+    }
+    return std::nullopt;
+}
+
+WrittenImages::Earlier WrittenImages::compare(const fs::path& path, const Bytes& encoded) const {
+    const auto found = digests_.find(keyOf(path));
+    if (found == digests_.end()) {
+        return Earlier::None;
+    }
+    if (found->second != digestOf(encoded)) {
+        return Earlier::Different;
+    }
+    // Equal digests: the file itself settles it, so that no model ever shows another's image.
+    try {
+        return readWholeFile(path) == encoded ? Earlier::Same : Earlier::Different;
+    } catch (const UserMessageError&) {
+        return Earlier::Different;
+    }
+}
+
+void WrittenImages::remember(const fs::path& path, const Bytes& encoded) {
+    digests_[keyOf(path)] = digestOf(encoded);
+}
+
+std::optional<ImageFormat> textureImageFormat(std::string_view extension, std::vector<std::string>& warnings) {
+    const std::optional<ImageFormat> format = imageFormatForExtension(extension);
+    if (!format) {
+        warnings.push_back("この拡張子ではテクスチャの画像を出力できません (.png, .bmp, .tga のみ): " +
+                           std::string(extension));
+    }
+    return format;
+}
+
+TexturePlan planModelTextures(const DffModel& model, const TextureDictionary& dictionary, ImageFormat format,
+                              std::string_view extension, const fs::path& folder, const std::u16string& modelName,
+                              const WrittenImages* written) {
+    TexturePlan plan;
+    for (const auto& entry : model.textureIndices) {
+        // DFF names carry no encoding: the PMX and the dictionary both read them as Latin-1.
+        const std::u16string spelled = widenBytes(entry.first);
+        const Texture* texture = findTexture(dictionary, utf16ToUtf8(spelled));
+        if (texture == nullptr) {
+            plan.warnings.push_back("テクスチャが見つかりません: " + utf16ToUtf8(spelled));
+            continue;
+        }
+        addImage(plan, *texture, entry.first, spelled, format, extension, folder, modelName, written);
+    }
+    return plan;
+}
+
+TexturePlan planDictionaryTextures(const TextureDictionary& dictionary, ImageFormat format, std::string_view extension,
+                                   const fs::path& folder, const std::u16string& dictionaryName,
+                                   const WrittenImages* written) {
+    TexturePlan plan;
+    for (const Texture& texture : dictionary.textures) {
+        if (findTexture(dictionary, texture.name) != &texture) {
+            continue;  // a second texture of the same name: RenderWare finds the first
+        }
+        addImage(plan, texture, texture.name, utf8ToUtf16(texture.name), format, extension, folder, dictionaryName,
+                 written);
+    }
+    return plan;
+}
+
+std::vector<fs::path> existingImages(const TexturePlan& plan) {
+    std::vector<fs::path> existing;
+    for (const TextureImage& image : plan.images) {
+        std::error_code error;
+        if (!image.shared && fs::exists(image.path, error)) {
+            existing.push_back(image.path);
+        }
+    }
+    return existing;
+}
+
+WrittenTextures writeTextureImages(const TexturePlan& plan, bool replaceExisting, const WarningSink& warn,
+                                   WrittenImages* written) {
+    WrittenTextures result;
+    for (const TextureImage& image : plan.images) {
+        if (image.shared) {
+            continue;
+        }
+        std::error_code error;
+        if (!replaceExisting && fs::exists(image.path, error)) {
+            result.kept.push_back(image.path);
+            continue;
+        }
+        try {
+            writeFileAtomically(image.path, image.encoded);
+        } catch (const UserMessageError& failure) {
+            warn("テクスチャの画像を書き込めませんでした: " + pathToUtf8(image.path) + " (" + failure.what() + ")");
+            continue;
+        }
+        ++result.count;
+        if (written != nullptr) {
+            written->remember(image.path, image.encoded);
+        }
+    }
+    return result;
+}
+
+}  // namespace zorvek
