@@ -50,10 +50,6 @@ constexpr std::array<SyntheticBone, syntheticBoneCount> bones{{
     {"R Toe0", 54, 30, {-0.1f, -0.12f, 0.02f}},
 }};
 
-Vec3 minus(const Vec3& a, const Vec3& b) {
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
 // A frame without data first, then one frame per bone; Root carries the node table.
 std::vector<test::FrameSpec> syntheticFrames() {
     std::vector<test::HAnimNodeSpec> hierarchy;
@@ -64,7 +60,7 @@ std::vector<test::FrameSpec> syntheticFrames() {
     for (int number = 0; number < syntheticBoneCount; ++number) {
         const SyntheticBone& bone = bones[number];
         const Vec3 parentPosition = bone.parent < 0 ? Vec3{} : bones[bone.parent].position;
-        frames.push_back(test::boneFrame(bone.name, minus(bone.position, parentPosition), bone.parent + 1,
+        frames.push_back(test::boneFrame(bone.name, bone.position - parentPosition, bone.parent + 1,
                                          bone.boneId, number == 0 ? hierarchy : std::vector<test::HAnimNodeSpec>{}));
     }
     return frames;

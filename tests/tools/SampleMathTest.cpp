@@ -25,8 +25,8 @@ TEST(SampleMath, AxesAlongAreRightHandedAndOrthonormal) {
     const sample::Axes axes = sample::axesAlong({0.3f, -0.2f, -0.9f}, {0, -1, 0});
     EXPECT_NEAR(sample::length(axes.x), 1, 1e-6);
     EXPECT_NEAR(sample::length(axes.y), 1, 1e-6);
-    EXPECT_NEAR(sample::dot(axes.x, axes.y), 0, 1e-6);
-    const Vec3 z = sample::cross(axes.x, axes.y);
+    EXPECT_NEAR(dot(axes.x, axes.y), 0, 1e-6);
+    const Vec3 z = cross(axes.x, axes.y);
     EXPECT_EQ(axes.z, z);
     EXPECT_LT(axes.y.y, -0.9f);  // as close to the hint as the X axis allows
 }

@@ -29,17 +29,20 @@ rm -rf "$work"
 mkdir -p "$work/linux" "$work/windows"
 export LC_ALL=C.UTF-8 # wine takes the arguments' encoding from the locale
 
-# The sample model beside the tables; the Linux build's generator makes it
-# when the tree has no committed sample.
+# The sample model and its texture dictionary beside the tables; the Linux
+# build's generator makes them when the tree has no committed sample.
 prepare() {
     local folder=$1 model=$source/samples/zorvek_sample.dff
     if [[ ! -f "$model" ]]; then
         model=$work/generated/zorvek_sample.dff
         [[ -f "$model" ]] || "$linux_build/tools/sample/zorvek-sample" "$work/generated" >/dev/null
     fi
+    local dictionary=${model%.dff}.txd
     cp "$source/data/bones.dat" "$source/data/iks.dat" "$folder/"
     cp "$model" "$folder/model.dff"
     cp "$model" "$folder/モデル.dff"
+    cp "$dictionary" "$folder/model.txd"
+    cp "$dictionary" "$folder/モデル.txd"
 }
 
 # run_both ANSWERS [ARGUMENT...]: both programs in their folders; transcripts
@@ -77,6 +80,17 @@ compare_transcripts() {
     fi
 }
 
+# Every image the Linux build wrote into the folder (relative to the work folder).
+same_images() {
+    local folder=$1 image found=0
+    for image in "$work/linux/$folder"/*.png "$work/linux/$folder"/*.bmp "$work/linux/$folder"/*.tga; do
+        [[ -f "$image" ]] || continue
+        found=$((found + 1))
+        same_file "${image#"$work/linux/"}"
+    done
+    [[ $found -gt 0 ]] || fail "no texture images in $folder"
+}
+
 same_file() {
     local name=$1
     if [[ ! -f "$work/linux/$name" ]]; then
@@ -108,13 +122,16 @@ menu)
     ;;
 convert)
     # The three modes, a Japanese name in and out, a name without extension, and
-    # a declined overwrite followed by another name.
-    run_both $'3\nmodel.dff\n1\n.png\nnone.pmx\nd\nmodel.dff\n2\n.bmp\ninfo\n3\nモデル.dff\n3\n.png\n出力.pmx\n3\nmodel.dff\n3\n.png\nnone.pmx\nn\nmmd.pmx\n4\n'
+    # a declined overwrite followed by another name; the textures follow each
+    # model, and replacing the images is once accepted, once declined.
+    run_both $'3\nmodel.dff\n1\n.png\nnone.pmx\nd\nmodel.dff\n2\n.bmp\ninfo\n3\nモデル.dff\n3\n.png\n出力.pmx\ny\n3\nmodel.dff\n3\n.png\nnone.pmx\nn\nmmd.pmx\nn\n4\n'
     compare_transcripts
     same_file none.pmx
     same_file info.pmx
     same_file 出力.pmx
     same_file mmd.pmx
+    same_images .
+    grep -q "テクスチャを出力しました" "$work/windows.txt" || fail "no textures written"
     ;;
 rescale)
     # Two factors, a Japanese name, a name without extension, and a factor that
@@ -133,6 +150,10 @@ command-line)
     compare_transcripts
     same_file out/model.pmx
     same_file out/モデル.pmx
+    same_images out
+    run_both "" textures model.txd -d 画像 --format bmp
+    compare_transcripts
+    same_images 画像
     run_both "" rescale モデル.dff 大きい.dff 3
     compare_transcripts
     same_file 大きい.dff

@@ -4,14 +4,6 @@
 
 namespace zorvek::sample {
 
-float dot(const Vec3& a, const Vec3& b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-Vec3 cross(const Vec3& a, const Vec3& b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 float length(const Vec3& a) {
     // sqrt is correctly rounded by IEEE 754, unlike the other libm functions.
     return std::sqrt(dot(a, a));

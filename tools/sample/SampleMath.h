@@ -10,14 +10,6 @@ namespace zorvek::sample {
 
 inline constexpr float pi = 3.14159265358979f;
 
-inline Vec3 operator+(const Vec3& a, const Vec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vec3 operator-(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec3 operator-(const Vec3& a) { return {-a.x, -a.y, -a.z}; }
-inline Vec3 operator*(const Vec3& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-inline Vec3 operator*(float s, const Vec3& a) { return a * s; }
-
-float dot(const Vec3& a, const Vec3& b);
-Vec3 cross(const Vec3& a, const Vec3& b);
 float length(const Vec3& a);
 Vec3 normalize(const Vec3& a);
 Vec3 lerp(const Vec3& a, const Vec3& b, float t);
