@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds zorvek.exe and packs it for Windows users: build/release/zorvek-windows/
-# holds the program, its two tables, the README and the sample model, and
-# build/release/zorvek-windows.zip the same folder zipped.
+# holds the program, its two tables, the README and the sample model with its
+# texture dictionary, and build/release/zorvek-windows.zip the same folder zipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -10,7 +10,6 @@ cmake --build --preset default --target zorvek
 
 out=out/sample
 mkdir -p "$out"
-cp samples/*.png "$out"/
 for mode in none info mmd; do
     echo "== mode $mode"
     build/default/src/app/zorvek convert samples/zorvek_sample.dff -o "$out/zorvek_sample_$mode.pmx" \

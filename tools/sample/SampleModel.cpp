@@ -3,7 +3,7 @@
 #include "sample/SampleLayout.h"
 #include "sample/SampleParts.h"
 #include "sample/SampleSkeleton.h"
-#include "sample/SampleTextures.h"
+#include "sample/SampleTxd.h"
 
 #include <algorithm>
 #include <array>
@@ -152,12 +152,8 @@ test::SkinnedModel buildSampleModel() {
 }
 
 std::vector<SampleFile> buildSampleFiles() {
-    std::vector<SampleFile> files{{sampleModelFileName, test::buildDff(buildSampleModel())}};
-    const RgbImage images[] = {paintSkin(), paintClothes(), paintHair()};
-    for (std::size_t i = 0; i < textureNames.size(); ++i) {
-        files.push_back({std::string(textureNames[i]) + ".png", encodePng(images[i])});
-    }
-    return files;
+    return {{sampleModelFileName, test::buildDff(buildSampleModel())},
+            {sampleTextureDictionaryFileName, buildSampleTxd()}};
 }
 
 std::vector<std::filesystem::path> writeSampleFiles(const std::filesystem::path& folder) {

@@ -2,7 +2,7 @@
 
 // The bundled sample: a small skinned San Andreas-style ped built from code
 // (skeleton, mesh, skin) and written with the test DFF builder, with its
-// textures as PNG files named after the texture names.
+// textures in a texture dictionary (TXD) of the same name.
 
 #include "base/FileIo.h"
 #include "support/dff/DffBuilder.h"
@@ -14,6 +14,7 @@
 namespace zorvek::sample {
 
 inline constexpr const char* sampleModelFileName = "zorvek_sample.dff";
+inline constexpr const char* sampleTextureDictionaryFileName = "zorvek_sample.txd";
 
 struct SampleFile {
     std::string name;
@@ -21,7 +22,7 @@ struct SampleFile {
 };
 
 test::SkinnedModel buildSampleModel();
-// The DFF first, then one PNG per texture.
+// The DFF first, then the TXD.
 std::vector<SampleFile> buildSampleFiles();
 // Creates the folder when needed; returns the paths written.
 std::vector<std::filesystem::path> writeSampleFiles(const std::filesystem::path& folder);

@@ -37,17 +37,18 @@ int grain(int x, int y, int amplitude) {
 }
 
 // Paints every pixel from its texture coordinates (pixel centres) and position.
-RgbImage paint(int size, const std::function<Colour(float u, float v, int x, int y)>& colourAt) {
-    RgbImage image{size, size, {}};
-    image.pixels.reserve(static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 3);
+Image paint(int size, const std::function<Colour(float u, float v, int x, int y)>& colourAt) {
+    Image image{static_cast<std::uint32_t>(size), static_cast<std::uint32_t>(size), false, {}};
+    image.rgba.reserve(static_cast<std::size_t>(size) * static_cast<std::size_t>(size) * 4);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(size);
             const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(size);
             const Colour c = colourAt(u, v, x, y);
             for (int channel : {c.r, c.g, c.b}) {
-                image.pixels.push_back(static_cast<std::uint8_t>(std::clamp(channel, 0, 255)));
+                image.rgba.push_back(static_cast<std::uint8_t>(std::clamp(channel, 0, 255)));
             }
+            image.rgba.push_back(255);
         }
     }
     return image;
@@ -131,7 +132,7 @@ Colour shoe(float u, float v, int x, int y) {
 
 }  // namespace
 
-RgbImage paintSkin() {
+Image paintSkin() {
     return paint(256, [](float u, float v, int x, int y) {
         const Colour skin = shade(skinTone, grain(x, y, 3));
         if (v < skinHeadRows) {
@@ -141,7 +142,7 @@ RgbImage paintSkin() {
     });
 }
 
-RgbImage paintClothes() {
+Image paintClothes() {
     return paint(128, [](float u, float v, int x, int y) {
         if (v < clothesBeltTop) {
             return shirt(u, x, y);
@@ -156,7 +157,8 @@ RgbImage paintClothes() {
     });
 }
 
-RgbImage paintHair() {
+Image paintHair() {
+    // Every pixel is the one brown shifted by a whole amount from -35 to 39 (blue clamped at 0).
     return paint(128, [](float, float v, int x, int y) {
         constexpr Colour brown{60, 39, 27};
         const int strand = grain(x, 0, 12) + grain(x / 3, 1, 6);

@@ -1,14 +1,16 @@
 #pragma once
 
 // The sample's textures, painted from code: flat colours with a little
-// texture, a face on the head, stripes, denim, a belt, shoes and hair.
+// texture, a face on the head, stripes, denim, a belt, shoes and hair. All
+// opaque.
 
-#include "sample/PngWriter.h"
+#include "image/Image.h"
 
 namespace zorvek::sample {
 
-RgbImage paintSkin();
-RgbImage paintClothes();
-RgbImage paintHair();
+Image paintSkin();
+Image paintClothes();
+// At most 256 colours, so an 8-bit palette holds it exactly.
+Image paintHair();
 
 }  // namespace zorvek::sample
