@@ -1,22 +1,23 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and converts the bundled sample model in
-# all three bone modes into out/sample/, with the textures beside the models.
+# Installs what is missing, builds the program (a plain Release build, no
+# tests), and converts the bundled sample model in all three bone modes into
+# out/sample/, with its textures from the sample's TXD beside the models.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh build
-cmake --preset default >/dev/null
-cmake --build --preset default --target zorvek
+cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/run --target zorvek
 
 out=out/sample
 mkdir -p "$out"
 for mode in none info mmd; do
     echo "== mode $mode"
-    build/default/src/app/zorvek convert samples/zorvek_sample.dff -o "$out/zorvek_sample_$mode.pmx" \
+    build/run/src/app/zorvek convert samples/zorvek_sample.dff -o "$out/zorvek_sample_$mode.pmx" \
         --mode "$mode" --tables data --force
 done
 echo
 echo "Wrote:"
-ls -l "$out"/*.pmx
+ls -l "$out"
 echo
-echo "Start the menu with:  (cd data && ../build/default/src/app/zorvek)"
+echo "Start the menu with:  (cd data && ../build/run/src/app/zorvek)"

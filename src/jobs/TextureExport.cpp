@@ -5,6 +5,7 @@
 #include "image/ImageEncoder.h"
 
 #include <algorithm>
+#include <future>
 #include <system_error>
 
 namespace zorvek {
@@ -46,12 +47,12 @@ const Texture* findTexture(const TextureDictionary& dictionary, std::string_view
 
 // Adds one image under the name the PMX would give it, or "<owner>_<name>"
 // when this run already wrote other pixels under that name.
-void addImage(TexturePlan& plan, const Texture& texture, const std::string& pmxName, std::u16string spelledName,
-              ImageFormat format, std::string_view extension, const fs::path& folder, const std::u16string& owner,
-              const WrittenImages* written) {
+void addImage(TexturePlan& plan, const Texture& texture, Bytes encoded, const std::string& pmxName,
+              std::u16string spelledName, std::string_view extension, const fs::path& folder,
+              const std::u16string& owner, const WrittenImages* written) {
     TextureImage image;
     image.textureName = texture.name;
-    image.encoded = encodeImage(texture.image, format);
+    image.encoded = std::move(encoded);
     const std::u16string suffix = utf8ToUtf16(extension);
     image.fileName = spelledName + suffix;
     image.path = folder / utf8ToPath(utf16ToUtf8(image.fileName));
@@ -67,6 +68,23 @@ void addImage(TexturePlan& plan, const Texture& texture, const std::string& pmxN
     }
     image.shared = earlier == WrittenImages::Earlier::Same;
     plan.images.push_back(std::move(image));
+}
+
+// The images encoded side by side: a conversion waits for them, and each is
+// independent of the others.
+std::vector<Bytes> encodeAll(const std::vector<const Texture*>& textures, ImageFormat format) {
+    std::vector<Bytes> encoded(textures.size());
+    std::vector<std::future<Bytes>> others;
+    for (std::size_t i = 1; i < textures.size(); ++i) {
+        others.push_back(std::async(std::launch::async, [&, i] { return encodeImage(textures[i]->image, format); }));
+    }
+    if (!textures.empty()) {
+        encoded[0] = encodeImage(textures[0]->image, format);
+    }
+    for (std::size_t i = 1; i < textures.size(); ++i) {
+        encoded[i] = others[i - 1].get();
+    }
+    return encoded;
 }
 
 }  // namespace
@@ -121,15 +139,22 @@ TexturePlan planModelTextures(const DffModel& model, const TextureDictionary& di
                               std::string_view extension, const fs::path& folder, const std::u16string& modelName,
                               const WrittenImages* written) {
     TexturePlan plan;
+    std::vector<const Texture*> found;
+    std::vector<const std::string*> names;
     for (const auto& entry : model.textureIndices) {
         // DFF names carry no encoding: the PMX and the dictionary both read them as Latin-1.
-        const std::u16string spelled = widenBytes(entry.first);
-        const Texture* texture = findTexture(dictionary, utf16ToUtf8(spelled));
+        const Texture* texture = findTexture(dictionary, utf16ToUtf8(widenBytes(entry.first)));
         if (texture == nullptr) {
-            plan.warnings.push_back("テクスチャが見つかりません: " + utf16ToUtf8(spelled));
+            plan.warnings.push_back("テクスチャが見つかりません: " + utf16ToUtf8(widenBytes(entry.first)));
             continue;
         }
-        addImage(plan, *texture, entry.first, spelled, format, extension, folder, modelName, written);
+        found.push_back(texture);
+        names.push_back(&entry.first);
+    }
+    std::vector<Bytes> encoded = encodeAll(found, format);
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        addImage(plan, *found[i], std::move(encoded[i]), *names[i], widenBytes(*names[i]), extension, folder,
+                 modelName, written);
     }
     return plan;
 }
@@ -138,12 +163,17 @@ TexturePlan planDictionaryTextures(const TextureDictionary& dictionary, ImageFor
                                    const fs::path& folder, const std::u16string& dictionaryName,
                                    const WrittenImages* written) {
     TexturePlan plan;
+    std::vector<const Texture*> unique;
     for (const Texture& texture : dictionary.textures) {
-        if (findTexture(dictionary, texture.name) != &texture) {
-            continue;  // a second texture of the same name: RenderWare finds the first
+        // A second texture of the same name is never found: RenderWare finds the first.
+        if (findTexture(dictionary, texture.name) == &texture) {
+            unique.push_back(&texture);
         }
-        addImage(plan, texture, texture.name, utf8ToUtf16(texture.name), format, extension, folder, dictionaryName,
-                 written);
+    }
+    std::vector<Bytes> encoded = encodeAll(unique, format);
+    for (std::size_t i = 0; i < unique.size(); ++i) {
+        addImage(plan, *unique[i], std::move(encoded[i]), unique[i]->name, utf8ToUtf16(unique[i]->name), extension,
+                 folder, dictionaryName, written);
     }
     return plan;
 }
