@@ -112,5 +112,23 @@ TEST(MmdParserCheck, ReportsAWrongExpectation) {
     EXPECT_NE(result.output.find("mismatch: boneCount: expected 6, found 5"), std::string::npos) << result.output;
 }
 
+// The bundled sample as a user converts it: the PMX and the images from its
+// TXD, read back as a viewer finds them.
+TEST(MmdParserCheck, TheSampleWithItsTexturesBesideIt) {
+    if (const std::string missing = missingTools(); !missing.empty()) {
+        GTEST_SKIP() << missing;
+    }
+    const std::filesystem::path source(ZORVEK_SOURCE_DIR);
+    test::TempDir dir;
+    const CommandResult converted = run(std::string(quoted(ZORVEK_BINARY)) + " convert " +
+                                        quoted(source / "samples/zorvek_sample.dff") + " -o " +
+                                        quoted(dir / "sample.pmx") + " --tables " + quoted(source / "data"));
+    ASSERT_EQ(converted.status, 0) << converted.output;
+    const CommandResult result = run("node " + quoted(checkerFolder / "check-pmx.js") + " " +
+                                     quoted(dir / "sample.pmx") + " textureCount=3 materialCount=3 texturesBeside=1");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("\nok\n"), std::string::npos) << result.output;
+}
+
 }  // namespace
 }  // namespace zorvek

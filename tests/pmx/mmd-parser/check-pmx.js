@@ -6,16 +6,35 @@
 //   node check-pmx.js model.pmx vertexCount=3 boneCount=13 ...
 //
 // Expectation keys: vertexCount, faceCount (triangles), textureCount,
-// materialCount, boneCount, ikCount, frameCount, boneIndexSize.
+// materialCount, boneCount, ikCount, frameCount, boneIndexSize; texturesBeside=1
+// also requires every texture the materials use to be an image file beside
+// the PMX (PNG and BMP by their signatures).
 // Exit status: 0 when everything matches, 1 on a mismatch, 2 on bad usage.
 'use strict';
 
 const fs = require('fs');
+const path = require('path');
 const { Parser } = require('mmd-parser');
 
 const expectationKeys = [
   'vertexCount', 'faceCount', 'textureCount', 'materialCount', 'boneCount', 'ikCount', 'frameCount', 'boneIndexSize',
+  'texturesBeside',
 ];
+
+const imageSignatures = { '.png': [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a], '.bmp': [0x42, 0x4d] };
+
+// The texture files that the materials name, beside the model as a PMX viewer looks for them.
+function checkTexturesBeside(pmx, folder, fail) {
+  pmx.materials.forEach((material, i) => {
+    if (material.textureIndex < 0) return;
+    const name = pmx.textures[material.textureIndex];
+    const file = path.join(folder, name);
+    if (!fs.existsSync(file)) return fail(`material ${i} names ${name}, which is not beside the model`);
+    const signature = imageSignatures[path.extname(name).toLowerCase()];
+    const head = fs.readFileSync(file).subarray(0, 8);
+    if (signature !== undefined && !signature.every((byte, k) => head[k] === byte)) fail(`${name} is no image`);
+  });
+}
 
 function usage(message) {
   console.error(message);
@@ -46,7 +65,7 @@ function parse(bytes) {
   return new Parser().parsePmx(buffer, false);
 }
 
-function checkFile(bytes, expected) {
+function checkFile(bytes, expected, folder) {
   const problems = [];
   const fail = (message) => problems.push(message);
   const inRange = (value, low, end) => Number.isInteger(value) && value >= low && value < end;
@@ -71,8 +90,9 @@ function checkFile(bytes, expected) {
   const found = {
     vertexCount: m.vertexCount, faceCount: m.faceCount, textureCount: m.textureCount,
     materialCount: m.materialCount, boneCount: m.boneCount, ikCount: iks.length, frameCount: m.frameCount,
-    boneIndexSize: m.boneIndexSize,
+    boneIndexSize: m.boneIndexSize, texturesBeside: expected.texturesBeside,
   };
+  if (expected.texturesBeside === 1) checkTexturesBeside(pmx, folder, fail);
   for (const [key, value] of Object.entries(expected)) {
     if (found[key] !== value) fail(`${key}: expected ${value}, found ${found[key]}`);
   }
@@ -119,7 +139,7 @@ function main() {
   const [file, ...args] = process.argv.slice(2);
   if (file === undefined) usage('no PMX file given');
   const expected = readExpectations(args);
-  const { found, problems } = checkFile(fs.readFileSync(file), expected);
+  const { found, problems } = checkFile(fs.readFileSync(file), expected, path.dirname(file));
   if (found !== undefined) console.log(JSON.stringify(found));
   if (problems.length > 0) {
     problems.forEach((problem) => console.log(`mismatch: ${problem}`));
