@@ -218,7 +218,11 @@ class CommandLineOntoInput : public CommandLine, public ::testing::WithParamInte
 
 TEST_P(CommandLineOntoInput, IsRefusedEvenWithForceAndTheInputStays) {
     const fs::path input = model("hero.dff");
-    fs::create_symlink(input, folder / "link.dff");
+    std::error_code noLinks;
+    fs::create_symlink(input, folder / "link.dff", noLinks);
+    if (noLinks && std::string_view(GetParam().name).ends_with("Link")) {
+        GTEST_SKIP() << "this system makes no symbolic links";
+    }
     std::vector<std::string> arguments;
     for (std::string argument : GetParam().arguments) {
         if (argument == "IN") {

@@ -81,7 +81,8 @@ TEST_P(DictionaryBesideTheModel, IsFoundByTheModelsNameInAnyCase) {
     const std::optional<fs::path> found = findTextureDictionaryFor(dff);
     EXPECT_EQ(found.has_value(), GetParam().found);
     if (found) {
-        EXPECT_EQ(found->filename(), fs::path(GetParam().file));
+        // The same file: a system whose names ignore case may spell it as asked.
+        EXPECT_TRUE(fs::equivalent(*found, folder / GetParam().file));
     }
 }
 

@@ -1,11 +1,13 @@
 // No answer in the menu can replace the model it reads: an output path that
 // names the input file, however it is spelled, is refused before any question.
 
+#include "base/TextEncoding.h"
 #include "jobs/ConversionTables.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 #include "support/dff/DffBuilder.h"
 #include "ui/ConvertDialogue.h"
+#include "ui/PathPrompts.h"
 #include "ui/RescaleDialogue.h"
 
 #include <gtest/gtest.h>
@@ -43,8 +45,9 @@ const Spelling spellings[] = {
      [](const TempDir& folder, const fs::path&) { return folder.path() / "sub" / ".." / "hero.dff"; }},
     {"SymbolicLink",
      [](const TempDir& folder, const fs::path& input) {
-         fs::create_symlink(input, folder / "link.dff");
-         return folder / "link.dff";
+         std::error_code error;
+         fs::create_symlink(input, folder / "link.dff", error);
+         return error ? fs::path() : folder / "link.dff";  // empty: the system makes no links
      }},
     {"HardLink",
      [](const TempDir& folder, const fs::path& input) {
@@ -74,6 +77,9 @@ TEST_P(OutputOntoInput, IsRefusedBeforeAnyQuestionAndTheInputStays) {
     const Bytes model = test::buildDff(test::sampleSkinnedModel());
     const fs::path input = folder.write("hero.dff", model);
     const fs::path typed = spelling.make(folder, input);
+    if (typed.empty()) {
+        GTEST_SKIP() << "this system makes no symbolic links";
+    }
     // "y" and a factor follow, so that a question, were one asked, would be answered yes.
     ScriptedConsole console(dialogue.before(input) + typed.string() + "\ny\n2\n");
     dialogue.run(console);
@@ -103,7 +109,9 @@ TEST_P(FolderAnswer, SaysFoldersCannotBeChosenAndAsksAgain) {
     const std::string answer = folder.path().string() + "/";
     ScriptedConsole console(GetParam().answers(input, answer));
     convertDffToPmx(console, noTables());
-    EXPECT_NE(console.transcript().find("フォルダは指定できません: " + answer + "\n"), std::string::npos)
+    // As the prompt shows paths: absolute, with this platform's separators.
+    const std::string shown = pathToUtf8(typedPathToAbsolute(answer));
+    EXPECT_NE(console.transcript().find("フォルダは指定できません: " + shown + "\n"), std::string::npos)
         << console.transcript();
     EXPECT_EQ(console.transcript().find("ファイルが見つかりません"), std::string::npos) << console.transcript();
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1)
