@@ -1,5 +1,6 @@
 #include "jobs/ConvertJob.h"
 
+#include "base/MappedFile.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
 #include "dff/DffModelReader.h"
@@ -27,9 +28,10 @@ DffConversion DffConversion::fromBytes(std::span<const std::uint8_t> dff, std::u
 }
 
 DffConversion DffConversion::fromFile(const fs::path& source, const WarningSink& warn) {
-    // The file's bytes are let go once the model holds what it needs.
-    const Bytes bytes = readWholeFile(source);
-    return fromBytes(bytes, pathToUtf16(source.filename()), warn);
+    // Mapped rather than read: the model copies its arrays out of the file
+    // once, and the view is let go as soon as the model holds what it needs.
+    const MappedFile file(source);
+    return fromBytes(file.bytes(), pathToUtf16(source.filename()), warn);
 }
 
 void DffConversion::prepare(ConversionMode mode, const ConversionTables& tables) {

@@ -68,7 +68,7 @@ void writeVertex(PmxBuffer& buffer, const DffModel& model, std::size_t k) {
 
 // Strips are taken j, j + 2, j + 1 for every j, without alternating the winding.
 void writeSplitFaces(PmxBuffer& buffer, const MeshSplit& split, bool strips) {
-    const std::vector<std::uint32_t>& indices = split.indices;
+    const LargeArray<std::uint32_t>& indices = split.indices;
     if (!strips) {
         for (std::size_t i = 0; i + 2 < indices.size(); i += 3) {
             buffer.appendVertexIndex(indices[i]);

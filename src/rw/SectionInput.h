@@ -3,9 +3,11 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace zorvek {
 
@@ -65,6 +67,30 @@ public:
         const std::uint64_t bytes = std::uint64_t{values.size()} * sizeof(T);
         requireBytes(bytes);
         read(values.data(), static_cast<std::size_t>(bytes));
+    }
+
+    // Replaces the vector's contents with `count` such values. The count is
+    // checked against the section before anything is allocated, and the new
+    // elements are copied straight from the file rather than zeroed first.
+    template <typename T, typename Allocator>
+    void readArray(std::vector<T, Allocator>& values, std::uint64_t count) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        static_assert(std::endian::native == std::endian::little, "arrays are copied as stored");
+        if (count > bytesLeftInSection() / sizeof(T)) {
+            failMalformed();
+        }
+        values.clear();
+        if (count == 0) {
+            return;
+        }
+        values.reserve(static_cast<std::size_t>(count));
+        const std::uint8_t* stored = file_.data() + position_;
+        for (std::uint64_t i = 0; i < count; ++i, stored += sizeof(T)) {
+            T value;
+            std::memcpy(&value, stored, sizeof(T));
+            values.push_back(value);
+        }
+        position_ += count * sizeof(T);
     }
 
 private:
