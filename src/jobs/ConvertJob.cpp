@@ -40,8 +40,8 @@ void DffConversion::prepare(ConversionMode mode, const ConversionTables& tables)
     prepared_ = true;
 }
 
-Bytes DffConversion::buildPmx(std::string_view textureExtension, const ConversionTables& tables,
-                              const WarningSink& warn) const {
+ByteBlock DffConversion::buildPmx(std::string_view textureExtension, const ConversionTables& tables,
+                                  const WarningSink& warn) const {
     if (!prepared_) {
         throw std::logic_error("the skeleton is prepared before the PMX is built");
     }
@@ -49,8 +49,8 @@ Bytes DffConversion::buildPmx(std::string_view textureExtension, const Conversio
     return zorvek::buildPmx(model_, mode_, tables.bones, tables.iks, texts, warn);
 }
 
-Bytes convertDffBytes(std::span<const std::uint8_t> dff, const ConvertSettings& settings,
-                      const ConversionTables& tables, const WarningSink& warn) {
+ByteBlock convertDffBytes(std::span<const std::uint8_t> dff, const ConvertSettings& settings,
+                          const ConversionTables& tables, const WarningSink& warn) {
     DffConversion conversion = DffConversion::fromBytes(dff, u"model.dff", warn);
     conversion.prepare(settings.mode, tables);
     return conversion.buildPmx(settings.textureExtension, tables, warn);
@@ -78,7 +78,7 @@ void convertDffFile(const ConvertDffJob& job, const ConversionTables& tables, co
     conversion.prepare(job.settings.mode, tables);
     refuseExistingOutput(job.output, job.replaceExisting);
     report.progress("出力しています...");
-    const Bytes pmx = conversion.buildPmx(job.settings.textureExtension, tables, report.warn);
+    const ByteBlock pmx = conversion.buildPmx(job.settings.textureExtension, tables, report.warn);
     writeFileAtomically(job.output, pmx);
     report.progress(pathToUtf8(job.output));
     report.progress("出力が完了しました");

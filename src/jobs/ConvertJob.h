@@ -29,7 +29,8 @@ public:
 
     void prepare(ConversionMode mode, const ConversionTables& tables);
     // Throws UserMessageError for a model that cannot be written, before any byte is written.
-    Bytes buildPmx(std::string_view textureExtension, const ConversionTables& tables, const WarningSink& warn) const;
+    ByteBlock buildPmx(std::string_view textureExtension, const ConversionTables& tables,
+                       const WarningSink& warn) const;
 
     const DffModel& model() const { return model_; }
 
@@ -48,8 +49,8 @@ struct ConvertSettings {
 };
 
 // The whole conversion of DFF bytes to PMX bytes, as the fuzzer runs it.
-Bytes convertDffBytes(std::span<const std::uint8_t> dff, const ConvertSettings& settings,
-                      const ConversionTables& tables, const WarningSink& warn);
+ByteBlock convertDffBytes(std::span<const std::uint8_t> dff, const ConvertSettings& settings,
+                          const ConversionTables& tables, const WarningSink& warn);
 
 struct ConvertDffJob {
     std::filesystem::path input;
