@@ -61,9 +61,12 @@ constexpr std::int64_t maxInputSize = std::numeric_limits<std::int32_t>::max();
     throw FileAccessError("ファイルに書き込めませんでした", path);
 }
 
-}  // namespace
+struct OpenedInput {
+    FileHandle file;
+    std::size_t size = 0;
+};
 
-Bytes readWholeFile(const std::filesystem::path& path) {
+OpenedInput openInput(const std::filesystem::path& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         cannotOpen(path);
@@ -76,11 +79,27 @@ Bytes readWholeFile(const std::filesystem::path& path) {
     if (error || size > static_cast<std::uintmax_t>(maxInputSize)) {
         cannotOpen(path);
     }
-    Bytes bytes(static_cast<std::size_t>(size));
-    if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+    return {std::move(file), static_cast<std::size_t>(size)};
+}
+
+template <typename Buffer>
+Buffer readInto(const std::filesystem::path& path) {
+    const OpenedInput input = openInput(path);
+    Buffer bytes(input.size);
+    if (input.size != 0 && std::fread(bytes.data(), 1, input.size, input.file.get()) != input.size) {
         cannotOpen(path);
     }
     return bytes;
+}
+
+}  // namespace
+
+Bytes readWholeFile(const std::filesystem::path& path) {
+    return readInto<Bytes>(path);
+}
+
+ByteBlock readLargeFile(const std::filesystem::path& path) {
+    return readInto<ByteBlock>(path);
 }
 
 namespace {

@@ -1,6 +1,5 @@
 #include "jobs/ConvertJob.h"
 
-#include "base/MappedFile.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
 #include "dff/DffModelReader.h"
@@ -28,10 +27,11 @@ DffConversion DffConversion::fromBytes(std::span<const std::uint8_t> dff, std::u
 }
 
 DffConversion DffConversion::fromFile(const fs::path& source, const WarningSink& warn) {
-    // Mapped rather than read: the model copies its arrays out of the file
-    // once, and the view is let go as soon as the model holds what it needs.
-    const MappedFile file(source);
-    return fromBytes(file.bytes(), pathToUtf16(source.filename()), warn);
+    // The file's bytes are let go once the model holds what it needs, and
+    // their memory serves the PMX next. Read rather than mapped: filling the
+    // page table of a mapping page by page costs more than the copy.
+    const ByteBlock bytes = readLargeFile(source);
+    return fromBytes(bytes.span(), pathToUtf16(source.filename()), warn);
 }
 
 void DffConversion::prepare(ConversionMode mode, const ConversionTables& tables) {

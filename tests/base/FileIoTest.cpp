@@ -40,6 +40,37 @@ TEST(WriteFileAtomically, AMissingFolderIsAnErrorAndCreatesNothing) {
     EXPECT_EQ(entriesIn(folder), 0u);
 }
 
+// Both ways of reading give the file's bytes, whatever its size.
+class ReadLargeFile : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(ReadLargeFile, HoldsExactlyTheFilesBytes) {
+    TempDir folder;
+    std::string contents(GetParam(), '\0');
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        contents[i] = static_cast<char>(i * 131 + i / 4096);
+    }
+    const fs::path path = folder.write("model.dff", contents);
+    const ByteBlock block = readLargeFile(path);
+    EXPECT_EQ(Bytes(block.begin(), block.end()), readBytes(path));
+    EXPECT_EQ(readWholeFile(path), readBytes(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ReadLargeFile,
+                         ::testing::Values(std::size_t{0}, std::size_t{7}, (std::size_t{3} << 20) + 5));
+
+TEST(ReadLargeFile, WhatCannotBeReadIsRefusedAsByReadWholeFile) {
+    TempDir folder;
+    for (const fs::path& path : {folder / "missing.dff", folder.path()}) {
+        SCOPED_TRACE(path.string());
+        try {
+            readLargeFile(path);
+            FAIL() << "expected an error";
+        } catch (const UserMessageError& error) {
+            EXPECT_STREQ(error.what(), "ファイルを開けませんでした");
+        }
+    }
+}
+
 struct PatchCase {
     const char* name;
     std::string source;  // what the source file holds when the copy is made; "-" for no source file
