@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,36 @@ TEST(ReadLargeFile, WhatCannotBeReadIsRefusedAsByReadWholeFile) {
         }
     }
 }
+
+// From 8 MiB on, bytes that start on a 4 KiB boundary take another way to
+// the disk; every size and start must still arrive exactly.
+struct LargeWriteCase {
+    const char* name;
+    std::size_t size;
+    std::size_t start;  // offset of the first byte in a huge-page aligned block
+};
+
+class WriteLargeFile : public ::testing::TestWithParam<LargeWriteCase> {};
+
+TEST_P(WriteLargeFile, GivesExactlyTheBytes) {
+    TempDir folder;
+    folder.write("out.bin", std::string(GetParam().size + 10000, 'x'));
+    ByteBlock block(GetParam().start + GetParam().size);
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        block.data()[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
+    }
+    const std::span<const std::uint8_t> bytes = block.span().subspan(GetParam().start);
+    writeFileAtomically(folder / "out.bin", bytes);
+    EXPECT_EQ(readBytes(folder / "out.bin"), Bytes(bytes.begin(), bytes.end()));
+    EXPECT_EQ(entriesIn(folder), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, WriteLargeFile,
+                         ::testing::Values(LargeWriteCase{"AlignedWithAShortTail", (std::size_t{8} << 20) + 1463, 0},
+                                           LargeWriteCase{"AlignedWholeBlocks", (std::size_t{8} << 20) + 3 * 4096, 0},
+                                           LargeWriteCase{"Unaligned", (std::size_t{8} << 20) + 5, 1},
+                                           LargeWriteCase{"BelowTheThreshold", (std::size_t{8} << 20) - 1, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct PatchCase {
     const char* name;
