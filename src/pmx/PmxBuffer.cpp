@@ -9,14 +9,9 @@ namespace zorvek {
 PmxBuffer::PmxBuffer(int boneIndexSize, std::size_t size)
     : bytes_(size), cursor_(bytes_.data()), boneIndexSize_(boneIndexSize) {}
 
-std::uint8_t* PmxBuffer::take(std::size_t n) {
-    if (n > bytes_.size() - written()) {
-        throw std::logic_error("the PMX writers go past the computed file size of " + std::to_string(bytes_.size()) +
-                               " bytes");
-    }
-    std::uint8_t* at = cursor_;
-    cursor_ += n;
-    return at;
+void PmxBuffer::refuseOverrun(std::size_t n) const {
+    throw std::logic_error("the PMX writers go past the computed file size of " + std::to_string(bytes_.size()) +
+                           " bytes: " + std::to_string(n) + " more after " + std::to_string(written()));
 }
 
 void PmxBuffer::writeNarrowText(std::string_view bytes) {

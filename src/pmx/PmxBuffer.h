@@ -51,7 +51,14 @@ public:
 
     // The next n bytes, for a record the caller fills completely with the
     // store functions below; one bounds check for the whole record.
-    std::uint8_t* take(std::size_t n);
+    std::uint8_t* take(std::size_t n) {
+        if (n > bytes_.size() - written()) {
+            refuseOverrun(n);
+        }
+        std::uint8_t* const at = cursor_;
+        cursor_ += n;
+        return at;
+    }
 
     // Each writes one value at `at` and returns the byte after it.
     template <typename T>
@@ -75,6 +82,8 @@ public:
     ByteBlock finish();
 
 private:
+    [[noreturn]] void refuseOverrun(std::size_t n) const;
+
     ByteBlock bytes_;
     std::uint8_t* cursor_;
     int boneIndexSize_;
