@@ -2,10 +2,10 @@
 
 #include "base/TextEncoding.h"
 #include "pmx/PmxGeometryChecks.h"
-#include "skeleton/SkeletonMath.h"
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -25,14 +25,6 @@ constexpr std::u16string_view englishComment = u"This file has been converted by
 // A second set becomes the additional UV only when there are exactly two.
 bool hasAdditionalUv(const DffModel& model) {
     return model.uvSets.size() == 2;
-}
-
-Vec3 addScaled(Vec3 sum, Vec3 term, float weight) {
-    return {sum.x + weight * term.x, sum.y + weight * term.y, sum.z + weight * term.z};
-}
-
-Vec3 scaled(Vec3 v, float factor) {
-    return {factor * v.x, factor * v.y, factor * v.z};
 }
 
 constexpr std::size_t vertexRecordSize(bool additionalUv, int boneIndexSize) {
@@ -57,23 +49,43 @@ struct VertexSource {
     bool hasExtraUv;
 };
 
+// x, y and z of a vector or of a matrix row side by side; the fourth lane
+// rides along and is never stored. Each lane does exactly the operations of
+// transformPoint, transformDirection and the weighted sum, in their order,
+// so the results are the same floats, three at a time.
+using Lanes = float __attribute__((vector_size(16)));
+
+Lanes matrixRow(const Matrix44& matrix, int row) {
+    Lanes lanes;
+    std::memcpy(&lanes, &matrix.m[static_cast<std::size_t>(row) * 4], sizeof lanes);
+    return lanes;
+}
+
+std::uint8_t* storeLanes(std::uint8_t* at, Lanes lanes) {
+    std::memcpy(at, &lanes, 3 * sizeof(float));
+    return at + 3 * sizeof(float);
+}
+
 // Every influence counts, also one of weight 0, so the sums stay as the format's readers expect.
 std::uint8_t* storeVertex(const PmxBuffer& buffer, std::uint8_t* at, const VertexSource& source, std::size_t k) {
     const DffModel& model = source.model;
     const std::array<std::uint8_t, 4>& bones = model.boneIndices[k];
     const Vec4& weight = model.boneWeights[k];
     const std::array<float, 4> weights{weight.x, weight.y, weight.z, weight.w};
-    Vec3 position;
-    Vec3 normal;
+    const Vec3 t = model.positions[k];
+    const Vec3 n = source.hasNormals ? model.normals[k] : Vec3{};
+    Lanes position{};
+    Lanes normal{};
     for (std::size_t l = 0; l < 4; ++l) {
         const Matrix44& skin = model.skinMatrices[bones[l]];
-        position = addScaled(position, transformPoint(model.positions[k], skin), weights[l]);
+        const Lanes x = matrixRow(skin, 0), y = matrixRow(skin, 1), z = matrixRow(skin, 2);
+        position = position + weights[l] * (t.x * x + t.y * y + t.z * z + matrixRow(skin, 3));
         if (source.hasNormals) {
-            normal = addScaled(normal, transformDirection(model.normals[k], skin), weights[l]);
+            normal = normal + weights[l] * (n.x * x + n.y * y + n.z * z);
         }
     }
-    at = PmxBuffer::store(at, scaled(position, positionScale));
-    at = PmxBuffer::store(at, normal);
+    at = storeLanes(at, positionScale * position);
+    at = storeLanes(at, normal);
     at = PmxBuffer::store(at, source.hasUv ? model.uvSets[0][k] : Vec2{});
     if (source.additionalUv) {
         const Vec2 extra = source.hasExtraUv ? model.uvSets[1][k] : Vec2{};
