@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/LargeArrays.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -12,6 +14,10 @@ using Bytes = std::vector<std::uint8_t>;
 // The whole file in one read; throws FileAccessError "ファイルを開けませんでした"
 // when it cannot be read (or is 2 GiB or larger, which RenderWare offsets cannot address).
 Bytes readWholeFile(const std::filesystem::path& path);
+
+// The same into memory that is not zeroed first and, for a large file, lies
+// in huge pages: a large model's bytes cost one copy from the page cache.
+ByteBlock readLargeFile(const std::filesystem::path& path);
 
 // Writes the file completely or not at all: a temporary file beside the
 // target, flushed and checked, then renamed over it. Throws

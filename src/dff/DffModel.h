@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/LargeArrays.h"
 #include "base/Math.h"
 
 #include <array>
@@ -20,17 +21,17 @@ struct DffFrame {
 
 struct MeshSplit {
     std::uint32_t materialIndex = 0;
-    std::vector<std::uint32_t> indices;
+    LargeArray<std::uint32_t> indices;
 };
 
 // The first clump of a DFF file, as the conversion needs it.
 struct DffModel {
     std::vector<DffFrame> frames;
-    std::vector<std::vector<Vec2>> uvSets;
-    std::vector<Vec3> positions;
-    std::vector<Vec3> normals;
-    std::vector<std::array<std::uint8_t, 4>> boneIndices;
-    std::vector<Vec4> boneWeights;
+    std::vector<LargeArray<Vec2>> uvSets;
+    LargeArray<Vec3> positions;
+    LargeArray<Vec3> normals;
+    LargeArray<std::array<std::uint8_t, 4>> boneIndices;
+    LargeArray<Vec4> boneWeights;
     // Byte-wise ascending names (std::string compares as unsigned bytes) to texture numbers.
     std::map<std::string, std::int32_t> textureIndices;
     std::vector<std::string> materialTextureNames;

@@ -5,7 +5,6 @@
 #include "rw/SkinSection.h"
 #include "rw/TextSections.h"
 
-#include <span>
 #include <utility>
 
 namespace zorvek {
@@ -76,16 +75,6 @@ void warnAboutGeometry(const GeometryHead& head, const WarningSink& warn) {
     }
 }
 
-void sizeGeometryArrays(const GeometryHead& head, DffModel& model) {
-    if (head.hasTexCoords) {
-        model.uvSets.assign(head.numTexSets, std::vector<Vec2>(head.numVertices));
-    }
-    model.positions.assign(head.numVertices, Vec3{});
-    if (head.hasNormals) {
-        model.normals.assign(head.numVertices, Vec3{});
-    }
-}
-
 void readVertexArrays(SectionInput& input, const GeometryHead& head, DffModel& model,
                       DffScaledValueOffsets* offsets, VertexArrays arrays) {
     const std::uint64_t vertices = head.numVertices;
@@ -93,9 +82,10 @@ void readVertexArrays(SectionInput& input, const GeometryHead& head, DffModel& m
     if (head.hasPrelit) {
         input.skipInSection(vertices * 4);
     }
-    if (keep) {
-        for (std::vector<Vec2>& uvSet : model.uvSets) {
-            input.readArray(std::span(uvSet));
+    if (head.hasTexCoords && keep) {
+        model.uvSets.assign(head.numTexSets, {});
+        for (LargeArray<Vec2>& uvSet : model.uvSets) {
+            input.readArray(uvSet, vertices);
         }
     } else if (head.hasTexCoords) {
         input.skipInSection(vertices * head.numTexSets * sizeof(Vec2));
@@ -108,8 +98,10 @@ void readVertexArrays(SectionInput& input, const GeometryHead& head, DffModel& m
         offsets->numVertices = head.numVertices;
     }
     if (keep) {
-        input.readArray(std::span(model.positions));
-        input.readArray(std::span(model.normals));
+        input.readArray(model.positions, vertices);
+        if (head.hasNormals) {
+            input.readArray(model.normals, vertices);
+        }
     } else {
         input.skipInSection(vertices * sizeof(Vec3) * (head.hasNormals ? 2 : 1));
     }
@@ -160,9 +152,6 @@ void readGeometryData(SectionInput& input, DffModel& model, const WarningSink& w
     const GeometryHead head = readGeometryHead(input);
     requireGeometryBytes(input, head);
     warnAboutGeometry(head, warn);
-    if (arrays == VertexArrays::Keep) {
-        sizeGeometryArrays(head, model);
-    }
     readVertexArrays(input, head, model, offsets, arrays);
 }
 

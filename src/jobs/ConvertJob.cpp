@@ -27,9 +27,11 @@ DffConversion DffConversion::fromBytes(std::span<const std::uint8_t> dff, std::u
 }
 
 DffConversion DffConversion::fromFile(const fs::path& source, const WarningSink& warn) {
-    // The file's bytes are let go once the model holds what it needs.
-    const Bytes bytes = readWholeFile(source);
-    DffConversion conversion = fromBytes(bytes, pathToUtf16(source.filename()), warn);
+    // The file's bytes are let go once the model holds what it needs, and
+    // their memory serves the PMX next. Read rather than mapped: filling the
+    // page table of a mapping page by page costs more than the copy.
+    const ByteBlock bytes = readLargeFile(source);
+    DffConversion conversion = fromBytes(bytes.span(), pathToUtf16(source.filename()), warn);
     conversion.source_ = source;
     return conversion;
 }
@@ -40,9 +42,9 @@ void DffConversion::prepare(ConversionMode mode, const ConversionTables& tables)
     prepared_ = true;
 }
 
-Bytes DffConversion::buildPmx(std::string_view textureExtension, const ConversionTables& tables,
-                              const WarningSink& warn,
-                              const std::map<std::string, std::u16string>& renamedTextures) const {
+ByteBlock DffConversion::buildPmx(std::string_view textureExtension, const ConversionTables& tables,
+                                  const WarningSink& warn,
+                                  const std::map<std::string, std::u16string>& renamedTextures) const {
     if (!prepared_) {
         throw std::logic_error("the skeleton is prepared before the PMX is built");
     }
@@ -80,8 +82,8 @@ std::optional<TexturePlan> DffConversion::planTextures(const fs::path& pmx, std:
     return plan;
 }
 
-Bytes convertDffBytes(std::span<const std::uint8_t> dff, const ConvertSettings& settings,
-                      const ConversionTables& tables, const WarningSink& warn) {
+ByteBlock convertDffBytes(std::span<const std::uint8_t> dff, const ConvertSettings& settings,
+                          const ConversionTables& tables, const WarningSink& warn) {
     DffConversion conversion = DffConversion::fromBytes(dff, u"model.dff", warn);
     conversion.prepare(settings.mode, tables);
     return conversion.buildPmx(settings.textureExtension, tables, warn);
@@ -114,8 +116,8 @@ void convertDffFile(const ConvertDffJob& job, const ConversionTables& tables, co
         job.writeTextures ? conversion.planTextures(job.output, job.settings.textureExtension, job.dictionary, written)
                           : std::nullopt;
     report.progress("出力しています...");
-    const Bytes pmx = conversion.buildPmx(job.settings.textureExtension, tables, report.warn,
-                                          textures ? textures->renamed : std::map<std::string, std::u16string>{});
+    const ByteBlock pmx = conversion.buildPmx(job.settings.textureExtension, tables, report.warn,
+                                              textures ? textures->renamed : std::map<std::string, std::u16string>{});
     writeFileAtomically(job.output, pmx);
     report.progress(pathToUtf8(job.output));
     report.progress("出力が完了しました");

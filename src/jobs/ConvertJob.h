@@ -33,8 +33,8 @@ public:
     void prepare(ConversionMode mode, const ConversionTables& tables);
     // Throws UserMessageError for a model that cannot be written, before any
     // byte is written. `renamedTextures`: textures written under other names.
-    Bytes buildPmx(std::string_view textureExtension, const ConversionTables& tables, const WarningSink& warn,
-                   const std::map<std::string, std::u16string>& renamedTextures = {}) const;
+    ByteBlock buildPmx(std::string_view textureExtension, const ConversionTables& tables, const WarningSink& warn,
+                       const std::map<std::string, std::u16string>& renamedTextures = {}) const;
 
     // The model's textures from its texture dictionary, to be written beside
     // the PMX: none when no dictionary is found. Every problem with them is a
@@ -61,8 +61,8 @@ struct ConvertSettings {
 };
 
 // The whole conversion of DFF bytes to PMX bytes, as the fuzzer runs it.
-Bytes convertDffBytes(std::span<const std::uint8_t> dff, const ConvertSettings& settings,
-                      const ConversionTables& tables, const WarningSink& warn);
+ByteBlock convertDffBytes(std::span<const std::uint8_t> dff, const ConvertSettings& settings,
+                          const ConversionTables& tables, const WarningSink& warn);
 
 struct ConvertDffJob {
     std::filesystem::path input;

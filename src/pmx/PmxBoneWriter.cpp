@@ -45,6 +45,41 @@ Vec3 minus(Vec3 a, Vec3 b) {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
 }
 
+std::u16string skinBoneName(const DffModel& model, ConversionMode mode, const SkinBonePlan& bone) {
+    const DffFrame& frame = model.frames[bone.frame];
+    if (bone.row == nullptr) {
+        return widenBytes(frame.frameName);
+    }
+    if (mode == ConversionMode::AxesAndBoneInfo) {
+        return bone.row->infoName + u"@" + widenBytes(boneIdText(frame.boneId));
+    }
+    return bone.row->mmdName;
+}
+
+// An unknown bone's tip carries the bare frame name.
+std::u16string skinTipName(const DffModel& model, ConversionMode mode, const SkinBonePlan& bone) {
+    const DffFrame& frame = model.frames[bone.frame];
+    if (bone.row == nullptr) {
+        return widenBytes(frame.frameName);
+    }
+    if (mode == ConversionMode::AxesAndBoneInfo) {
+        return bone.row->infoName + u"Nub";
+    }
+    return bone.row->mmdName + u"先";
+}
+
+std::u16string skinTipEnglishName(const DffFrame& frame) {
+    return widenBytes(frame.frameName) + u"Nub";
+}
+
+std::u16string ikTipName(const IkTableEntry& row) {
+    return row.ikName + u"先";
+}
+
+bool hasLimits(const IkLink& link) {
+    return link.lowerLimit != Vec3{} || link.upperLimit != Vec3{};
+}
+
 // Name, position, parent and transform level 0, shared by every bone record.
 void writeBoneHead(PmxBuffer& buffer, std::u16string_view name, std::u16string_view englishName, Vec3 position,
                    std::int32_t parent, std::uint16_t flags) {
@@ -54,6 +89,11 @@ void writeBoneHead(PmxBuffer& buffer, std::u16string_view name, std::u16string_v
     buffer.appendBoneIndex(parent);
     buffer.appendI32(0);
     buffer.appendU16(flags);
+}
+
+// The bytes writeBoneHead writes.
+std::size_t boneHeadSize(std::size_t nameUnits, std::size_t englishNameUnits, std::size_t boneIndexSize) {
+    return PmxBuffer::textSize(nameUnits) + PmxBuffer::textSize(englishNameUnits) + 12 + boneIndexSize + 4 + 2;
 }
 
 void writeTipBone(PmxBuffer& buffer, const TipBone& tip) {
@@ -84,29 +124,6 @@ public:
     }
 
 private:
-    std::u16string skinBoneName(const SkinBonePlan& bone) const {
-        const DffFrame& frame = model_.frames[bone.frame];
-        if (bone.row == nullptr) {
-            return widenBytes(frame.frameName);
-        }
-        if (mode_ == ConversionMode::AxesAndBoneInfo) {
-            return bone.row->infoName + u"@" + widenBytes(boneIdText(frame.boneId));
-        }
-        return bone.row->mmdName;
-    }
-
-    // An unknown bone's tip carries the bare frame name.
-    std::u16string skinTipName(const SkinBonePlan& bone) const {
-        const DffFrame& frame = model_.frames[bone.frame];
-        if (bone.row == nullptr) {
-            return widenBytes(frame.frameName);
-        }
-        if (mode_ == ConversionMode::AxesAndBoneInfo) {
-            return bone.row->infoName + u"Nub";
-        }
-        return bone.row->mmdName + u"先";
-    }
-
     std::int32_t parentBone(const DffFrame& frame) const {
         return frame.parentIndex == -1 ? -1 : model_.frames[static_cast<std::size_t>(frame.parentIndex)].boneNumber;
     }
@@ -133,8 +150,8 @@ private:
     void writeSkinTail(std::size_t bone, const SkinBonePlan& plan, const Matrix44& matrix) {
         if (plan.hasTip) {
             const DffFrame& frame = model_.frames[plan.frame];
-            tips_.push_back({skinTipName(plan), widenBytes(frame.frameName) + u"Nub", static_cast<std::int32_t>(bone),
-                             tipPosition(bone, plan, matrix)});
+            tips_.push_back({skinTipName(model_, mode_, plan), skinTipEnglishName(frame),
+                             static_cast<std::int32_t>(bone), tipPosition(bone, plan, matrix)});
             buffer_.appendBoneIndex(nextTip_++);
         } else if (plan.tailChild) {
             buffer_.appendBoneIndex(model_.frames[*plan.tailChild].boneNumber);
@@ -151,7 +168,8 @@ private:
         flags |= bone == 0 ? CanMove : 0;
         flags |= plan.hasTip || plan.tailChild ? TailIsBone : 0;
         const Vec3 position = bone == 0 ? Vec3{0, 10, 0} : times(matrix.row3(3), positionScale);
-        writeBoneHead(buffer_, skinBoneName(plan), widenBytes(frame.frameName), position, parentBone(frame), flags);
+        writeBoneHead(buffer_, skinBoneName(model_, mode_, plan), widenBytes(frame.frameName), position,
+                      parentBone(frame), flags);
         writeSkinTail(bone, plan, matrix);
         buffer_.appendVec3(bone == 0 ? Vec3{1, 0, 0} : matrix.row3(0));
         buffer_.appendVec3(bone == 0 ? Vec3{0, 0, 1} : matrix.row3(2));
@@ -159,7 +177,7 @@ private:
 
     void writeLink(std::size_t frame, const IkLink& link) {
         buffer_.appendBoneIndex(model_.frames[frame].boneNumber);
-        const bool limited = link.lowerLimit != Vec3{} || link.upperLimit != Vec3{};
+        const bool limited = hasLimits(link);
         buffer_.appendU8(limited ? 1 : 0);
         if (limited) {
             buffer_.appendVec3(link.lowerLimit);
@@ -175,7 +193,7 @@ private:
         const std::int32_t self = plan_.ikBoneIndex[ik.row];
         writeBoneHead(buffer_, row.ikName, row.ikName, position, parent, ikBoneFlags);
         // IK tips are written after every tip of a skin bone.
-        ikTips_.push_back({row.ikName + u"先", row.ikName + u"先", self, plus(position, row.offset)});
+        ikTips_.push_back({ikTipName(row), ikTipName(row), self, plus(position, row.offset)});
         buffer_.appendBoneIndex(plan_.firstIkTip() + static_cast<std::int32_t>(ikTips_.size()) - 1);
         buffer_.appendBoneIndex(target);
         buffer_.appendU32(row.loopCount);
@@ -201,6 +219,30 @@ private:
 void writeBones(PmxBuffer& buffer, const DffModel& model, ConversionMode mode, const BonePlan& plan,
                 const IkTable& iks) {
     BoneSectionWriter(buffer, model, mode, plan, iks).write();
+}
+
+std::size_t boneSectionSize(const DffModel& model, ConversionMode mode, const BonePlan& plan, const IkTable& iks) {
+    const auto index = static_cast<std::size_t>(plan.boneIndexSize);
+    std::size_t size = 4;
+    for (const SkinBonePlan& bone : plan.skinBones) {
+        const DffFrame& frame = model.frames[bone.frame];
+        const std::size_t tail = bone.hasTip || bone.tailChild ? index : 12;
+        size += boneHeadSize(skinBoneName(model, mode, bone).size(), frame.frameName.size(), index) + tail + 12 + 12;
+        if (bone.hasTip) {
+            size += boneHeadSize(skinTipName(model, mode, bone).size(), skinTipEnglishName(frame).size(), index) + index;
+        }
+    }
+    for (const IkBonePlan& ik : plan.ikBones) {
+        const IkTableEntry& row = iks[ik.row];
+        // Tail, target, loop count, angle limit and link count, then the links.
+        size += boneHeadSize(row.ikName.size(), row.ikName.size(), index) + index + index + 4 + 4 + 4;
+        for (const IkLink& link : row.links) {
+            size += index + 1 + (hasLimits(link) ? 12 + 12 : 0);
+        }
+        const std::size_t tipName = ikTipName(row).size();
+        size += boneHeadSize(tipName, tipName, index) + index;
+    }
+    return size;
 }
 
 }  // namespace zorvek

@@ -5,6 +5,7 @@
 #include "pmx/PmxWriter.h"
 
 #include <cstddef>
+#include <string_view>
 
 namespace zorvek {
 
@@ -16,7 +17,12 @@ void writeFaces(PmxBuffer& buffer, const DffModel& model);
 void writeTextures(PmxBuffer& buffer, const DffModel& model, const PmxTexts& texts);
 void writeMaterials(PmxBuffer& buffer, const DffModel& model);
 
-// Bytes of the vertex and face sections, which make up nearly all of a file.
-std::size_t estimateGeometrySize(const DffModel& model, int boneIndexSize);
+// The byte length of each of those sections, for the same model and texts.
+std::size_t headerSize();
+std::size_t modelInformationSize(const PmxTexts& texts);
+std::size_t vertexSectionSize(const DffModel& model, int boneIndexSize);
+std::size_t faceSectionSize(const DffModel& model);
+std::size_t textureSectionSize(const DffModel& model, const PmxTexts& texts);
+std::size_t materialSectionSize(const DffModel& model);
 
 }  // namespace zorvek

@@ -11,18 +11,13 @@
 
 namespace zorvek {
 
-namespace {
-
-// Room for everything but vertices and faces, so that the buffer is allocated once.
-std::size_t estimateFileSize(const DffModel& model, const BonePlan& plan) {
-    constexpr std::size_t fixedPart = 64 * 1024;
-    constexpr std::size_t perBone = 256;
-    constexpr std::size_t perMaterial = 256;
-    return estimateGeometrySize(model, plan.boneIndexSize) + fixedPart +
-           perBone * static_cast<std::size_t>(plan.boneCount()) + perMaterial * model.meshSplits.size();
+std::size_t pmxFileSize(const DffModel& model, ConversionMode mode, const BonePlan& plan, const IkTable& iks,
+                        const PmxTexts& texts) {
+    constexpr std::size_t morphs = 4, rigidBodies = 4, joints = 4;  // empty sections: their counts only
+    return headerSize() + modelInformationSize(texts) + vertexSectionSize(model, plan.boneIndexSize) +
+           faceSectionSize(model) + textureSectionSize(model, texts) + materialSectionSize(model) +
+           boneSectionSize(model, mode, plan, iks) + morphs + displayFrameSectionSize(plan) + rigidBodies + joints;
 }
-
-}  // namespace
 
 std::u16string pmxTextureName(const std::string& textureName, const PmxTexts& texts) {
     const auto renamed = texts.renamedTextures.find(textureName);
@@ -30,8 +25,8 @@ std::u16string pmxTextureName(const std::string& textureName, const PmxTexts& te
     return name.append(texts.textureExtension);
 }
 
-Bytes buildPmx(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
-               const PmxTexts& texts, const WarningSink& warn) {
+ByteBlock buildPmx(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
+                   const PmxTexts& texts, const WarningSink& warn) {
     // Everything that could refuse the model runs before anything is reported or written.
     const BonePlan plan = planBones(model, mode, bones, iks);
     checkGeometry(model, plan.skinBones.size());
@@ -39,7 +34,7 @@ Bytes buildPmx(const DffModel& model, ConversionMode mode, const BoneTable& bone
         warn(warning);
     }
 
-    PmxBuffer buffer(plan.boneIndexSize, estimateFileSize(model, plan));
+    PmxBuffer buffer(plan.boneIndexSize, pmxFileSize(model, mode, plan, iks, texts));
     writeHeader(buffer, model);
     writeModelInformation(buffer, texts);
     writeVertices(buffer, model);
@@ -51,7 +46,7 @@ Bytes buildPmx(const DffModel& model, ConversionMode mode, const BoneTable& bone
     writeDisplayFrames(buffer, plan);
     buffer.appendI32(0);  // rigid bodies
     buffer.appendI32(0);  // joints
-    return buffer.release();
+    return buffer.finish();
 }
 
 }  // namespace zorvek

@@ -1,12 +1,14 @@
 #pragma once
 
-#include "base/FileIo.h"
+#include "base/LargeArrays.h"
 #include "base/Warnings.h"
 #include "skeleton/ConversionMode.h"
 #include "dff/DffModel.h"
+#include "pmx/PmxBonePlan.h"
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 
+#include <cstddef>
 #include <map>
 #include <string>
 
@@ -27,7 +29,12 @@ std::u16string pmxTextureName(const std::string& textureName, const PmxTexts& te
 // The whole PMX 2.0 file, built in memory from a prepared model. Throws
 // UserMessageError for a model that cannot be written, before any byte
 // reaches a file; warnings go to the sink.
-Bytes buildPmx(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
-               const PmxTexts& texts, const WarningSink& warn);
+ByteBlock buildPmx(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
+                   const PmxTexts& texts, const WarningSink& warn);
+
+// The exact byte length of that file, for a model that planBones and
+// checkGeometry accepted with that plan.
+std::size_t pmxFileSize(const DffModel& model, ConversionMode mode, const BonePlan& plan, const IkTable& iks,
+                        const PmxTexts& texts);
 
 }  // namespace zorvek

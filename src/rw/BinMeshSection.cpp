@@ -1,7 +1,5 @@
 #include "rw/BinMeshSection.h"
 
-#include <span>
-
 namespace zorvek {
 
 namespace {
@@ -12,9 +10,7 @@ BinMesh readBinMesh(SectionInput& input) {
     BinMesh mesh;
     mesh.numIndices = input.readU32();
     mesh.materialIndex = input.readU32();
-    input.requireBytes(std::uint64_t{mesh.numIndices} * sizeof(std::uint32_t));
-    mesh.indices.resize(mesh.numIndices);
-    input.readArray(std::span(mesh.indices));
+    input.readArray(mesh.indices, mesh.numIndices);
     return mesh;
 }
 

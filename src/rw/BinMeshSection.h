@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/LargeArrays.h"
 #include "rw/Section.h"
 
 #include <cstdint>
@@ -13,7 +14,7 @@ namespace zorvek {
 struct BinMesh {
     std::uint32_t numIndices = 0;
     std::uint32_t materialIndex = 0;
-    std::vector<std::uint32_t> indices;
+    LargeArray<std::uint32_t> indices;
 };
 
 struct BinMeshPayload {

@@ -5,13 +5,62 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
 #include <span>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace zorvek {
 
 class Section_Base;
+
+// Walks values of T stored one after another at any byte offset, each read
+// as a copy of its bytes. vector::assign takes them in one allocation and
+// constructs each element once, where resize would zero it first.
+template <typename T>
+class StoredValue {
+public:
+    using iterator_category = std::random_access_iterator_tag;
+    using value_type = T;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = T;
+
+    explicit StoredValue(const std::uint8_t* at) : at_(at) {}
+
+    T operator*() const {
+        T value;
+        std::memcpy(&value, at_, sizeof(T));
+        return value;
+    }
+    StoredValue& operator++() {
+        at_ += sizeof(T);
+        return *this;
+    }
+    StoredValue operator++(int) {
+        StoredValue before = *this;
+        at_ += sizeof(T);
+        return before;
+    }
+    StoredValue& operator--() {
+        at_ -= sizeof(T);
+        return *this;
+    }
+    StoredValue& operator+=(difference_type n) {
+        at_ += n * static_cast<difference_type>(sizeof(T));
+        return *this;
+    }
+    StoredValue operator+(difference_type n) const { return StoredValue(*this) += n; }
+    difference_type operator-(const StoredValue& other) const {
+        return (at_ - other.at_) / static_cast<difference_type>(sizeof(T));
+    }
+    bool operator==(const StoredValue& other) const { return at_ == other.at_; }
+
+private:
+    const std::uint8_t* at_;
+};
 
 // The error for a file whose chunks cannot hold what they claim; the path
 // names the open sections, for example Clump\FrameList\Struct.
@@ -73,6 +122,25 @@ public:
         const std::uint64_t bytes = std::uint64_t{values.size()} * sizeof(T);
         requireBytes(bytes);
         read(values.data(), static_cast<std::size_t>(bytes));
+    }
+
+    // Replaces the vector's contents with `count` such values. The count is
+    // checked against the section before anything is allocated, and the new
+    // elements are copied straight from the file rather than zeroed first.
+    template <typename T, typename Allocator>
+    void readArray(std::vector<T, Allocator>& values, std::uint64_t count) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        static_assert(std::endian::native == std::endian::little, "arrays are copied as stored");
+        if (count > bytesLeftInSection() / sizeof(T)) {
+            failMalformed();
+        }
+        values.clear();
+        if (count == 0) {
+            return;
+        }
+        const StoredValue<T> first{file_.data() + position_};
+        values.assign(first, first + static_cast<std::ptrdiff_t>(count));
+        position_ += count * sizeof(T);
     }
 
 private:

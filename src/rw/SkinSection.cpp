@@ -26,11 +26,9 @@ SkinPayload readSkinPayload(SectionInput& input, std::uint32_t size) {
     }
     const auto vertices = static_cast<std::uint64_t>(numVertices);
     input.requireBytes(vertices * std::uint64_t{bytesPerVertex} + std::uint64_t{payload.numBones} * sizeof(Matrix44));
-    payload.vertexBoneIndices.resize(vertices);
-    payload.vertexWeights.resize(vertices);
     payload.inverseBoneMatrices.resize(payload.numBones);
-    input.readArray(std::span(payload.vertexBoneIndices));
-    input.readArray(std::span(payload.vertexWeights));
+    input.readArray(payload.vertexBoneIndices, vertices);
+    input.readArray(payload.vertexWeights, vertices);
     payload.inverseBoneMatricesOffset = input.tell();
     input.readArray(std::span(payload.inverseBoneMatrices));
     return payload;

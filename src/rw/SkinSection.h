@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/LargeArrays.h"
 #include "base/Math.h"
 #include "rw/Section.h"
 
@@ -18,8 +19,8 @@ struct SkinPayload {
     std::vector<std::uint8_t> usedBones;
     // One record per skin vertex; the skin stores no vertex count, so it
     // follows from the chunk size.
-    std::vector<std::array<std::uint8_t, 4>> vertexBoneIndices;
-    std::vector<Vec4> vertexWeights;
+    LargeArray<std::array<std::uint8_t, 4>> vertexBoneIndices;
+    LargeArray<Vec4> vertexWeights;
     std::vector<Matrix44> inverseBoneMatrices;
     std::uint64_t inverseBoneMatricesOffset = 0;  // file offset of the first matrix
 };

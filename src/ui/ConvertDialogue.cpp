@@ -108,7 +108,7 @@ void convertDffToPmx(Console& console, const ConversionTables& tables) {
             return;
         }
         printLine(console, "出力しています...");
-        const Bytes pmx = conversion.buildPmx(extension, tables, warningsTo(console));
+        const ByteBlock pmx = conversion.buildPmx(extension, tables, warningsTo(console));
         writeFileAtomically(*target, pmx);
         printLine(console, "出力が完了しました");
         if (const std::optional<TexturePlan> textures = conversion.planTextures(*target, extension, {}, nullptr)) {

@@ -1,4 +1,5 @@
 #include "ReaderTestSupport.h"
+#include "support/PlainArrays.h"
 
 #include <gtest/gtest.h>
 
@@ -230,7 +231,7 @@ TEST(DffModelWalk, WarningsMayGoNowhere) {
     SectionInput input(file);
     DffModel read;
     readDffModel(input, read, WarningSink());
-    EXPECT_EQ(read.positions, model.geometries[0].positions);
+    EXPECT_EQ(plain(read.positions), model.geometries[0].positions);
     EXPECT_EQ(input.innermostSection(), nullptr);
 }
 

@@ -1,4 +1,5 @@
 #include "ReaderTestSupport.h"
+#include "support/PlainArrays.h"
 
 #include <gtest/gtest.h>
 
@@ -34,20 +35,20 @@ TEST(DffModelReader, ReadsTheSampleModel) {
     }
 
     const GeometrySpec& geometry = sample.geometries[0];
-    EXPECT_EQ(model.uvSets, geometry.uvSets);
-    EXPECT_EQ(model.positions, geometry.positions);
-    EXPECT_EQ(model.normals, geometry.normals);
-    EXPECT_EQ(model.boneIndices, geometry.skin.boneIndices);
-    EXPECT_EQ(model.boneWeights, geometry.skin.weights);
+    EXPECT_EQ(plain(model.uvSets), geometry.uvSets);
+    EXPECT_EQ(plain(model.positions), geometry.positions);
+    EXPECT_EQ(plain(model.normals), geometry.normals);
+    EXPECT_EQ(plain(model.boneIndices), geometry.skin.boneIndices);
+    EXPECT_EQ(plain(model.boneWeights), geometry.skin.weights);
     EXPECT_EQ(model.inverseBindMatrices, geometry.skin.inverseMatrices);
     EXPECT_EQ(model.textureIndices, (std::map<std::string, std::int32_t>{{"body", -1}}));
     EXPECT_EQ(model.materialTextureNames, (std::vector<std::string>{"body", ""}));
     EXPECT_EQ(model.isTriStrip, 0u);
     ASSERT_EQ(model.meshSplits.size(), 2u);
     EXPECT_EQ(model.meshSplits[0].materialIndex, 0u);
-    EXPECT_EQ(model.meshSplits[0].indices, (std::vector<std::uint32_t>{0, 1, 2}));
+    EXPECT_EQ(plain(model.meshSplits[0].indices), (std::vector<std::uint32_t>{0, 1, 2}));
     EXPECT_EQ(model.meshSplits[1].materialIndex, 1u);
-    EXPECT_EQ(model.meshSplits[1].indices, (std::vector<std::uint32_t>{1, 2, 3}));
+    EXPECT_EQ(plain(model.meshSplits[1].indices), (std::vector<std::uint32_t>{1, 2, 3}));
     EXPECT_TRUE(model.boneMatrices.empty());
     EXPECT_TRUE(model.skinMatrices.empty());
 }
@@ -148,9 +149,9 @@ TEST(DffModelReader, GeometryFlagsDecideWhatIsRead) {
         EXPECT_EQ(result.warnings, testCase.warnings);
         const std::vector<std::vector<Vec2>> sets(geometry.uvSets.begin(),
                                                   geometry.uvSets.begin() + static_cast<long>(testCase.uvSetsRead));
-        EXPECT_EQ(result.model.uvSets, sets);
-        EXPECT_EQ(result.model.positions, geometry.positions);
-        EXPECT_EQ(result.model.normals, testCase.normalsRead ? geometry.normals : std::vector<Vec3>{});
+        EXPECT_EQ(plain(result.model.uvSets), sets);
+        EXPECT_EQ(plain(result.model.positions), geometry.positions);
+        EXPECT_EQ(plain(result.model.normals), testCase.normalsRead ? geometry.normals : std::vector<Vec3>{});
     }
 }
 
@@ -167,7 +168,7 @@ TEST(DffModelReader, OnlyTheFirstMorphTargetAndTheFirstGeometryAreRead) {
     clump.child(SectionType::GeometryList).child(SectionType::Geometry, 1).child(SectionType::Struct).size = 0xFFFFFFF0;
     const ReadResult result = readModel(serialize(clump));
     ASSERT_EQ(result.error, "");
-    EXPECT_EQ(result.model.positions, sample.geometries[0].positions);
+    EXPECT_EQ(plain(result.model.positions), sample.geometries[0].positions);
     const std::string several = "ファイルに複数のモデルが含まれていますが無視されます";
     EXPECT_EQ(result.warnings, (std::vector<std::string>{several, several}));
 }

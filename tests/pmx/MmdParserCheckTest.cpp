@@ -71,7 +71,7 @@ TEST_P(MmdParserReads, TheConvertedFileWithItsCountsAndIndices) {
     DffModel model = c.chainBones == 0 ? test::makeWriterModel() : test::makeChainModel(c.chainBones);
     const BoneTable bones = test::makeWriterBoneTable();
     prepareSkeleton(model, c.mode, bones);
-    const Bytes pmx =
+    const ByteBlock pmx =
         buildPmx(model, c.mode, bones, test::makeWriterIkTable(), test::makeTexts(), [](const std::string&) {});
     test::TempDir dir;
     const std::filesystem::path file = dir.write("model.pmx", pmx);

@@ -1,8 +1,11 @@
 #include "pmx/PmxBuffer.h"
 
+#include "base/FileIo.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 
 namespace zorvek {
 namespace {
@@ -17,9 +20,10 @@ struct AppendCase {
 class PmxBufferAppends : public testing::TestWithParam<AppendCase> {};
 
 TEST_P(PmxBufferAppends, LittleEndianBytes) {
-    PmxBuffer buffer(GetParam().boneIndexSize);
+    PmxBuffer buffer(GetParam().boneIndexSize, GetParam().expected.size());
     GetParam().append(buffer);
-    EXPECT_EQ(buffer.release(), GetParam().expected);
+    const ByteBlock bytes = buffer.finish();
+    EXPECT_EQ(Bytes(bytes.begin(), bytes.end()), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -65,6 +69,49 @@ INSTANTIATE_TEST_SUITE_P(
                                },
                                {0x04, 0x03, 0x02, 0x01, 0xFF, 0xFF, 0xFF, 0xFF}}),
     [](const testing::TestParamInfo<AppendCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace zorvek
+
+namespace zorvek {
+namespace {
+
+// A write beyond the computed size is refused before it lands, whatever its kind.
+class PmxBufferOverrun : public testing::TestWithParam<AppendCase> {};
+
+TEST_P(PmxBufferOverrun, IsALogicErrorAndWritesNothing) {
+    const std::size_t size = GetParam().expected.size() - 1;
+    PmxBuffer buffer(GetParam().boneIndexSize, size);
+    EXPECT_THROW(GetParam().append(buffer), std::logic_error);
+    EXPECT_LE(buffer.written(), size);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PmxBufferOverrun,
+    testing::Values(AppendCase{"Byte", 1, [](PmxBuffer& b) { b.appendU8(1); }, {0x01}},
+                    AppendCase{"Float", 1, [](PmxBuffer& b) { b.appendFloat(2.0f); }, {0x00, 0x00, 0x00, 0x40}},
+                    AppendCase{"TwoByteBoneIndex", 2, [](PmxBuffer& b) { b.appendBoneIndex(1); }, {0x01, 0x00}},
+                    AppendCase{"WideText",
+                               1,
+                               [](PmxBuffer& b) { b.writeWideText(u"表A"); },
+                               {0x04, 0x00, 0x00, 0x00, 0x68, 0x88, 0x41, 0x00}},
+                    AppendCase{"NarrowText",
+                               1,
+                               [](PmxBuffer& b) { b.writeNarrowText("A"); },
+                               {0x02, 0x00, 0x00, 0x00, 0x41, 0x00}},
+                    AppendCase{"Record", 1, [](PmxBuffer& b) { b.take(12); }, Bytes(12, 0)}),
+    [](const testing::TestParamInfo<AppendCase>& info) { return info.param.name; });
+
+TEST(PmxBuffer, FinishingBeforeTheComputedSizeIsALogicError) {
+    PmxBuffer buffer(1, 5);
+    buffer.appendI32(7);
+    EXPECT_THROW(buffer.finish(), std::logic_error);
+}
+
+TEST(PmxBuffer, AnEmptyFileFinishesAtOnce) {
+    PmxBuffer buffer(1, 0);
+    EXPECT_EQ(buffer.finish().size(), 0u);
+}
 
 }  // namespace
 }  // namespace zorvek

@@ -10,7 +10,7 @@ using test::convert;
 using test::makeWriterModel;
 
 TEST(PmxHeader, FixedSettingsAndOneByteBoneIndices) {
-    const Bytes bytes =
+    const ByteBlock bytes =
         buildPmx(makeWriterModel(), ConversionMode::None, {}, {}, test::makeTexts(), [](const std::string&) {});
     const Bytes expected{0x50, 0x4D, 0x58, 0x20, 0x00, 0x00, 0x00, 0x40, 8, 0, 0, 4, 4, 4, 1, 4, 4};
     ASSERT_GE(bytes.size(), expected.size());

@@ -3,6 +3,7 @@
 #include "rw/HAnimSection.h"
 #include "rw/SkinSection.h"
 #include "rw/TextSections.h"
+#include "support/PlainArrays.h"
 #include "support/dff/DffBuilder.h"
 
 #include <gtest/gtest.h>
@@ -119,10 +120,10 @@ TEST(BinMeshSection, ReadsEveryMeshInOrder) {
     EXPECT_EQ(payload.totalIndices, 12345u);
     ASSERT_EQ(payload.meshes.size(), 3u);
     EXPECT_EQ(payload.meshes[0].materialIndex, 3u);
-    EXPECT_EQ(payload.meshes[0].indices, (std::vector<std::uint32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(plain(payload.meshes[0].indices), (std::vector<std::uint32_t>{0, 1, 2, 3}));
     EXPECT_TRUE(payload.meshes[1].indices.empty());
     EXPECT_EQ(payload.meshes[2].numIndices, 1u);
-    EXPECT_EQ(payload.meshes[2].indices, (std::vector<std::uint32_t>{9}));
+    EXPECT_EQ(plain(payload.meshes[2].indices), (std::vector<std::uint32_t>{9}));
 }
 
 SkinSpec twoBoneSkin() {
@@ -147,8 +148,8 @@ TEST(SkinSection, TheVertexCountFollowsFromTheSizeAndSpareBytesAreNotRead) {
     EXPECT_EQ(payload.numUsedBones, 2);
     EXPECT_EQ(payload.maxWeightsPerVertex, 2);
     EXPECT_EQ(payload.usedBones, (std::vector<std::uint8_t>{0, 1}));
-    EXPECT_EQ(payload.vertexBoneIndices, skin.boneIndices);
-    EXPECT_EQ(payload.vertexWeights, skin.weights);
+    EXPECT_EQ(plain(payload.vertexBoneIndices), skin.boneIndices);
+    EXPECT_EQ(plain(payload.vertexWeights), skin.weights);
     EXPECT_EQ(payload.inverseBoneMatrices, skin.inverseMatrices);
     EXPECT_EQ(payload.inverseBoneMatricesOffset, 12u + 4 + 2 + 60);
     EXPECT_EQ(input.tell(), 12u + 4 + 2 + 60 + 128);

@@ -1,5 +1,7 @@
 #include "RwTestSupport.h"
+#include "base/LargeArrays.h"
 #include "rw/Section.h"
+#include "support/PlainArrays.h"
 #include "support/dff/DffBuilder.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +77,23 @@ TEST(SectionInput, ArraysAreCopiedWhole) {
     EXPECT_EQ(input.bytesLeftInSection(), 0u);
 }
 
+// Into a vector: what it held is replaced, and values at odd file offsets
+// come out as stored.
+TEST(SectionInput, ArraysReadIntoAVectorReplaceItsContents) {
+    ByteWriter data;
+    data.u8(7).vec3({1, 2, 3}).vec3({-4, 5.5f, 6}).u8(8);
+    const Bytes file = serialize(structChunk(data.take()));
+    SectionInput input(file);
+    const Section<SectionType::Struct> section(input);
+    EXPECT_EQ(input.readU8(), 7);
+    LargeArray<Vec3> values{{9, 9, 9}, {9, 9, 9}, {9, 9, 9}};
+    input.readArray(values, 2);
+    EXPECT_EQ(plain(values), (std::vector<Vec3>{{1, 2, 3}, {-4, 5.5f, 6}}));
+    EXPECT_EQ(input.readU8(), 8);
+    input.readArray(values, 0);
+    EXPECT_TRUE(values.empty());
+}
+
 struct CheckedReadCase {
     const char* label;
     void (*action)(SectionInput&);
@@ -103,6 +122,18 @@ TEST(SectionInput, CheckedReadsRefuseAnythingPastTheSection) {
         {"array longer than the rest", [](SectionInput& in) {
              std::vector<std::uint32_t> values(2);
              in.readArray(std::span(values));
+         }},
+        {"vector longer than the rest",
+         [](SectionInput& in) {
+             in.skipInSection(1);
+             std::vector<std::uint32_t> values;
+             in.readArray(values, 2);
+         }},
+        // Refused before anything is allocated, even where the byte count would overflow.
+        {"vector of a count that does not fit",
+         [](SectionInput& in) {
+             LargeArray<Vec4> values;
+             in.readArray(values, 0x1000000000000001ull);
          }},
         {"a count of bytes that does not fit", [](SectionInput& in) { in.requireBytes(0xFFFFFFFFFFull); }},
         {"a negative count", [](SectionInput& in) { in.requireCount(-1); }},

@@ -24,7 +24,7 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::filesystem::path TempDir::write(std::string_view name, const Bytes& bytes) const {
+std::filesystem::path TempDir::write(std::string_view name, std::span<const std::uint8_t> bytes) const {
     return write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 

@@ -2,7 +2,9 @@
 
 #include "base/FileIo.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -19,7 +21,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
-    std::filesystem::path write(std::string_view name, const Bytes& bytes) const;
+    std::filesystem::path write(std::string_view name, std::span<const std::uint8_t> bytes) const;
     std::filesystem::path write(std::string_view name, std::string_view bytes) const;
 
 private:

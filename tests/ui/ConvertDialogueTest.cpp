@@ -49,7 +49,8 @@ protected:
     Bytes expectedPmx(ConversionMode mode, std::string_view extension) const {
         DffConversion conversion = DffConversion::fromFile(input, [](const std::string&) {});
         conversion.prepare(mode, tables);
-        return conversion.buildPmx(extension, tables, [](const std::string&) {});
+        const ByteBlock pmx = conversion.buildPmx(extension, tables, [](const std::string&) {});
+        return Bytes(pmx.begin(), pmx.end());
     }
 
     TempDir folder;

@@ -12,7 +12,7 @@ namespace {
 
 class Reader {
 public:
-    explicit Reader(const Bytes& bytes) : bytes_(bytes) {}
+    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::uint32_t unsignedValue(std::size_t width) {
         if (bytes_.size() - offset_ < width) {
@@ -67,9 +67,10 @@ public:
     }
 
     bool atEnd() const { return offset_ == bytes_.size(); }
+    std::size_t offset() const { return offset_; }
 
 private:
-    const Bytes& bytes_;
+    std::span<const std::uint8_t> bytes_;
     std::size_t offset_ = 0;
 };
 
@@ -85,6 +86,7 @@ void decodeHeader(Reader& in, DecodedPmx& pmx) {
     if (settingCount != 8 || pmx.settings[0] != 0) {
         throw std::runtime_error("unsupported settings");
     }
+    pmx.lengths.header = in.offset();
     pmx.modelName = in.text();
     pmx.englishModelName = in.text();
     pmx.comment = in.text();
@@ -210,22 +212,40 @@ auto decodeList(Reader& in, Decode decode) {
 
 }  // namespace
 
-DecodedPmx decodePmx(const Bytes& bytes) {
+DecodedPmx decodePmx(std::span<const std::uint8_t> bytes) {
     Reader in(bytes);
     DecodedPmx pmx;
+    DecodedSectionLengths& lengths = pmx.lengths;
+    std::size_t start = 0;
+    // The bytes read since the end of the previous section.
+    const auto measure = [&](std::size_t& length) {
+        length = in.offset() - start;
+        start = in.offset();
+    };
     decodeHeader(in, pmx);
+    start = lengths.header;
+    measure(lengths.modelInformation);
     pmx.vertices = decodeList(in, [&] { return decodeVertex(in, pmx); });
+    measure(lengths.vertices);
     pmx.faces = decodeList(in, [&] { return in.unsignedValue(pmx.settings[2]); });
+    measure(lengths.faces);
     pmx.textures = decodeList(in, [&] { return in.text(); });
+    measure(lengths.textures);
     pmx.materials = decodeList(in, [&] { return decodeMaterial(in, pmx); });
+    measure(lengths.materials);
     pmx.bones = decodeList(in, [&] { return decodeBone(in, pmx); });
+    measure(lengths.bones);
     pmx.morphCount = in.i32();
     if (pmx.morphCount != 0) {
         throw std::runtime_error("morphs");
     }
+    measure(lengths.morphs);
     pmx.displayFrames = decodeList(in, [&] { return decodeDisplayFrame(in, pmx); });
+    measure(lengths.displayFrames);
     pmx.rigidBodyCount = in.i32();
+    measure(lengths.rigidBodies);
     pmx.jointCount = in.i32();
+    measure(lengths.joints);
     if (pmx.rigidBodyCount != 0 || pmx.jointCount != 0) {
         throw std::runtime_error("rigid bodies or joints");
     }

@@ -4,8 +4,10 @@
 #include "base/Math.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -67,6 +69,13 @@ struct DecodedDisplayFrame {
     std::vector<std::int32_t> bones;  // every element is a bone in our files
 };
 
+// Bytes of each section as the decoder read them; the header ends with the
+// settings, the model information holds the names and comments.
+struct DecodedSectionLengths {
+    std::size_t header = 0, modelInformation = 0, vertices = 0, faces = 0, textures = 0, materials = 0, bones = 0,
+                morphs = 0, displayFrames = 0, rigidBodies = 0, joints = 0;
+};
+
 // The parts of PMX 2.0 that the converter writes, field by field.
 struct DecodedPmx {
     std::array<std::uint8_t, 4> magic{};
@@ -82,11 +91,12 @@ struct DecodedPmx {
     std::vector<DecodedDisplayFrame> displayFrames;
     std::int32_t rigidBodyCount = 0;
     std::int32_t jointCount = 0;
+    DecodedSectionLengths lengths;
 };
 
 // Decodes a whole file; throws std::runtime_error for anything it cannot read
 // (a short file, an unknown flag, a non-empty morph section, trailing bytes).
-DecodedPmx decodePmx(const Bytes& bytes);
+DecodedPmx decodePmx(std::span<const std::uint8_t> bytes);
 
 std::string toUtf8(const std::u16string& text);
 

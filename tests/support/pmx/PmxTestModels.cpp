@@ -83,7 +83,7 @@ PmxTexts makeTexts() {
 Converted convert(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
                   const PmxTexts& texts) {
     Converted result;
-    const Bytes bytes = buildPmx(model, mode, bones, iks, texts,
+    const ByteBlock bytes = buildPmx(model, mode, bones, iks, texts,
                                  [&](const std::string& message) { result.warnings.push_back(message); });
     result.pmx = decodePmx(bytes);
     return result;
