@@ -4,7 +4,7 @@
 # Not run by CI.
 #   bench.sh [VERTEX_COUNT ...]   default: 1000 10000 100000 1000000
 #   BENCH_RUNS (default 9) runs per command, the median is shown;
-#   BENCH_BUILD_DIR (default build/default) holds the release build.
+#   BENCH_BUILD_DIR (default build/bench) holds its build (RelWithDebInfo, as the default preset).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -12,11 +12,11 @@ root="$PWD"
 sizes=("$@")
 [[ ${#sizes[@]} -gt 0 ]] || sizes=(1000 10000 100000 1000000)
 runs="${BENCH_RUNS:-9}"
-build="${BENCH_BUILD_DIR:-build/default}"
+build="${BENCH_BUILD_DIR:-build/bench}"
 
 bash scripts/install-deps.sh build bench
-cmake --preset default -B "$build" >/dev/null
-cmake --build "$build" --target zorvek zorvek-bench-model >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEK_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" --target zorvek zorvek-bench-model zorvek-bench-txd >/dev/null
 zorvek="$root/$build/src/app/zorvek"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zorvek-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -75,6 +75,22 @@ for vertices in "${sizes[@]}"; do
     done
     read -r ms kb < <(measure "$zorvek" rescale "$input" "$work/rescaled.dff" 2 --force)
     row "$vertices" "rescale" "$ms" "$cp_ms" "$kb" "$((2 * in_bytes))"
+done
+
+# What the textures add to a conversion: a 5,000-vertex ped with a TXD beside
+# it, converted with its textures and with --no-textures.
+echo
+echo "| TXD | size KiB | convert with textures ms | without ms | textures add ms |"
+echo "|---|---:|---:|---:|---:|"
+for kind in ped dxt5-2048; do
+    folder="$work/textures-$kind"
+    mkdir -p "$folder"
+    "$root/$build/bench/zorvek-bench-model" 5000 "$folder/ped.dff"
+    "$root/$build/bench/zorvek-bench-txd" "$kind" "$folder/ped.txd"
+    read -r with_ms _ < <(measure "$zorvek" convert "$folder/ped.dff" --mode mmd --tables data --force)
+    read -r without_ms _ < <(measure "$zorvek" convert "$folder/ped.dff" --mode mmd --tables data --force --no-textures)
+    awk -v k="$kind" -v b="$(size_of "$folder/ped.txd")" -v w="$with_ms" -v n="$without_ms" \
+        'BEGIN { printf "| %s | %.0f | %.1f | %.1f | %.1f |\n", k, b / 1024, w, n, w - n }'
 done
 
 echo
