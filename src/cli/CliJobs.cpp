@@ -25,6 +25,24 @@ bool runJob(CliReporter& report, const std::function<void()>& job) {
     return false;
 }
 
+int runBatch(CliReporter& report, const std::vector<std::string>& inputs,
+             const std::function<void(const fs::path& input)>& job) {
+    const std::size_t total = inputs.size();
+    std::size_t succeeded = 0;
+    for (std::size_t i = 0; i < total; ++i) {
+        const fs::path input = utf8ToPath(inputs[i]);
+        if (total > 1) {
+            report.progress("[" + std::to_string(i + 1) + "/" + std::to_string(total) + "] " +
+                            pathToUtf8(input.filename()));
+        }
+        succeeded += runJob(report, [&] { job(input); }) ? 1 : 0;
+    }
+    if (total > 1) {
+        report.progress("成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(total - succeeded) + " 件");
+    }
+    return succeeded == total ? 0 : 1;
+}
+
 JobReport reportTo(CliReporter& report) {
     return JobReport{[&report](std::string_view line) { report.progress(line); },
                      [&report](const std::string& message) { report.warning(message); }};

@@ -9,11 +9,18 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace zorvek {
 
 // Runs one job; its errors are reported and counted, never thrown past it.
 bool runJob(CliReporter& report, const std::function<void()>& job);
+
+// One job per input, in order: "[i/N] name" before each and the count of
+// successes and failures at the end when there are several; the others still
+// run when one fails. The exit status: 0 when every job succeeded, else 1.
+int runBatch(CliReporter& report, const std::vector<std::string>& inputs,
+             const std::function<void(const std::filesystem::path& input)>& job);
 
 // A job's progress lines to standard output, its warnings to standard error.
 JobReport reportTo(CliReporter& report);

@@ -44,16 +44,9 @@ int runConvert(CliReporter& report, const ConvertOptions& options, const fs::pat
     if (!runJob(report, [&] { tables = loadConversionTables(folder); })) {
         return 1;
     }
-    const std::size_t total = options.inputs.size();
-    std::size_t succeeded = 0;
     ClaimedOutputs claimed;
     WrittenImages written;
-    for (std::size_t i = 0; i < total; ++i) {
-        const fs::path input = utf8ToPath(options.inputs[i]);
-        if (total > 1) {
-            report.progress("[" + std::to_string(i + 1) + "/" + std::to_string(total) + "] " +
-                            pathToUtf8(input.filename()));
-        }
+    return runBatch(report, options.inputs, [&](const fs::path& input) {
         ConvertDffJob job;
         job.input = input;
         job.output = convertTarget(options, input);
@@ -63,17 +56,9 @@ int runConvert(CliReporter& report, const ConvertOptions& options, const fs::pat
         if (!options.dictionary.empty()) {
             job.dictionary = utf8ToPath(options.dictionary);
         }
-        succeeded += runJob(report, [&] {
-                         claimed.claim(job.output, job.input);
-                         convertDffFile(job, tables, reportTo(report), &written);
-                     })
-                         ? 1
-                         : 0;
-    }
-    if (total > 1) {
-        report.progress("成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(total - succeeded) + " 件");
-    }
-    return succeeded == total ? 0 : 1;
+        claimed.claim(job.output, job.input);
+        convertDffFile(job, tables, reportTo(report), &written);
+    });
 }
 
 void defineConvert(CLI::App& app, ConvertOptions& options) {

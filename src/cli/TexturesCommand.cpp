@@ -28,23 +28,11 @@ int runTextures(CliReporter& report, const TexturesOptions& options) {
     }
     // The format was checked by the parser; the typed name is an extension without its dot.
     const ImageFormat format = imageFormatForExtension("." + options.format).value_or(ImageFormat::Png);
-    const std::size_t total = options.inputs.size();
-    std::size_t succeeded = 0;
     WrittenImages written;
-    for (std::size_t i = 0; i < total; ++i) {
-        const fs::path input = utf8ToPath(options.inputs[i]);
-        if (total > 1) {
-            report.progress("[" + std::to_string(i + 1) + "/" + std::to_string(total) + "] " +
-                            pathToUtf8(input.filename()));
-        }
+    return runBatch(report, options.inputs, [&](const fs::path& input) {
         const fs::path folder = options.outputFolder.empty() ? input.parent_path() : utf8ToPath(options.outputFolder);
-        const UnpackTexturesJob job{input, folder, format, options.force};
-        succeeded += runJob(report, [&] { unpackTextureDictionary(job, reportTo(report), &written); }) ? 1 : 0;
-    }
-    if (total > 1) {
-        report.progress("成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(total - succeeded) + " 件");
-    }
-    return succeeded == total ? 0 : 1;
+        unpackTextureDictionary(UnpackTexturesJob{input, folder, format, options.force}, reportTo(report), &written);
+    });
 }
 
 }  // namespace zorvek
