@@ -17,11 +17,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The runtime goes into the executable, so zorvek.exe needs no DLL beyond the system's.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-# Boost, CLI11 and stb are header-only; the host's copies serve the cross build
+# Boost, CLI11, stb and glm are header-only; the host's copies serve the cross build
 # too. Adding /usr/include itself would put the host's C library before mingw's,
 # so a folder holds nothing but links to those libraries.
 set(ZORVEK_HOST_HEADERS ${CMAKE_BINARY_DIR}/host-headers)
-foreach(library IN ITEMS boost CLI stb)
+foreach(library IN ITEMS boost CLI stb glm)
   if(NOT EXISTS ${ZORVEK_HOST_HEADERS}/${library} AND EXISTS /usr/include/${library})
     file(MAKE_DIRECTORY ${ZORVEK_HOST_HEADERS})
     file(CREATE_LINK /usr/include/${library} ${ZORVEK_HOST_HEADERS}/${library} SYMBOLIC)

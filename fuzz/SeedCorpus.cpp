@@ -1,11 +1,12 @@
 // zorvek-fuzz-seeds OUTDIR: writes the fuzzers' seed inputs into
-// OUTDIR/<target>/, built with the tests' DFF and TXD builders and copied from
+// OUTDIR/<target>/, built with the tests' DFF, TXD and IFP builders and copied from
 // the shipped tables, so that no unexplained blobs need to be kept.
 
 #include "SyntheticModel.h"
 
 #include "base/FileIo.h"
 #include "support/dff/DffBuilder.h"
+#include "support/ifp/IfpBuilder.h"
 #include "support/txd/TxdPixels.h"
 
 #include <cstdio>
@@ -79,14 +80,14 @@ zorvek::Image seedImage() {
     return test::makeImage(8, 8, pixels, true);
 }
 
-struct NamedTxd {
+struct NamedSeed {
     std::string name;
     Bytes bytes;
 };
 
 // One dictionary per pixel format and platform, one with every kind at once
 // (and a PS2 texture), one with mip levels and the padding real files carry.
-std::vector<NamedTxd> seedTextureDictionaries() {
+std::vector<NamedSeed> seedTextureDictionaries() {
     using Format = test::TxdPixelFormat;
     const std::vector<std::pair<std::string, Format>> formats = {
         {"1555", Format::Argb1555}, {"565", Format::Rgb565}, {"4444", Format::Argb4444}, {"555", Format::Xrgb1555},
@@ -95,7 +96,7 @@ std::vector<NamedTxd> seedTextureDictionaries() {
         {"dxt5", Format::Dxt5},
     };
     const zorvek::Image image = seedImage();
-    std::vector<NamedTxd> seeds;
+    std::vector<NamedSeed> seeds;
     test::TxdLayout everything;
     for (const auto& [name, format] : formats) {
         seeds.push_back({"d3d8-" + name, test::buildTxd({.textures = {test::d3d8Texture(name, image, format)}})});
@@ -114,9 +115,58 @@ std::vector<NamedTxd> seedTextureDictionaries() {
     return seeds;
 }
 
-void writeSeeds(const fs::path& folder, const std::vector<NamedTxd>& files) {
+// A walk of three tracks: a translated root, a rotating pelvis with two keys on
+// one time and an odd 1/60 s tick, an object known by name alone; then an
+// animation without objects.
+zorvek::IfpFile seedAnimations() {
+    using zorvek::IfpKey;
+    const std::vector<IfpKey> keys = {
+        {{0, 0, 0, 1}, {0, 0, 1}, 0},
+        {{0.5f, -0.5f, 0.5f, 0.5f}, {0.25f, 0, 1}, 1 / 60.0f},
+        {{0, 0.7071f, 0, 0.7071f}, {0.5f, 0, 1}, 1 / 60.0f},
+        {{0, 0, -1, 0}, {1, -0.5f, 1}, 0.5f},
+    };
+    zorvek::IfpFile file;
+    file.name = "ped";
+    file.animations = {
+        {"walk_civi",
+         {{"Root", 0, true, keys}, {"Bip01 Pelvis", 1, false, keys}, {"Bip01 L Hand", -1, false, {keys[0]}}}},
+        {"idle", {}},
+    };
+    for (zorvek::IfpTrack& track : file.animations[0].tracks) {
+        for (IfpKey& key : track.keys) {
+            key.translation = track.hasTranslation ? key.translation : zorvek::Vec3{};
+        }
+    }
+    return file;
+}
+
+// ANP3 with each frame type, with the junk and garbage real files carry, and
+// ANPK with and without bone ids and scaled keys.
+std::vector<NamedSeed> seedIfpFiles() {
+    const zorvek::IfpFile file = seedAnimations();
+    std::vector<NamedSeed> seeds;
+    for (int frameType = 1; frameType <= 4; ++frameType) {
+        test::Anp3Options options;
+        options.frameType = test::sameFrameType(frameType);
+        seeds.push_back({"anp3-type" + std::to_string(frameType), test::buildAnp3(file, options)});
+    }
+    test::Anp3Options dirty;
+    dirty.nameGarbage = "garbage";
+    dirty.trailing = Bytes(64, 0xCD);
+    dirty.brokenSizes = true;
+    seeds.push_back({"anp3-dirty", test::buildAnp3(file, dirty)});
+    seeds.push_back({"anpk", test::buildAnpk(file, false)});
+    test::AnpkOptions scaled;
+    scaled.withBoneIds = true;
+    scaled.withScale = true;
+    seeds.push_back({"anpk-ids-scaled", test::buildAnpk(file, scaled)});
+    return seeds;
+}
+
+void writeSeeds(const fs::path& folder, const std::vector<NamedSeed>& files) {
     fs::create_directories(folder);
-    for (const NamedTxd& file : files) {
+    for (const NamedSeed& file : files) {
         zorvek::writeFileAtomically(folder / file.name, file.bytes);
     }
 }
@@ -141,6 +191,7 @@ int main(int argc, char** argv) {
         copyTable(out / "bone_table", fs::path(ZORVEK_DATA_DIR) / "bones.dat");
         copyTable(out / "ik_table", fs::path(ZORVEK_DATA_DIR) / "iks.dat");
         writeSeeds(out / "txd", seedTextureDictionaries());
+        writeSeeds(out / "ifp", seedIfpFiles());
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zorvek-fuzz-seeds: %s\n", error.what());
         return 1;

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 declare -A groups=(
-    [build]="cmake ninja-build g++ pkg-config libboost-dev libedit-dev libcli11-dev libsquish-dev libstb-dev zlib1g-dev"
+    [build]="cmake ninja-build g++ pkg-config libboost-dev libedit-dev libcli11-dev libsquish-dev libstb-dev libglm-dev zlib1g-dev"
     [tests]="googletest libgtest-dev"
     [fuzz]="clang libclang-rt-14-dev"
     [windows]="g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 zip dpkg-dev"

@@ -5,6 +5,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh build tests
 (cd tests/pmx/mmd-parser && npm ci --no-audit --no-fund --silent)
+(cd tests/motion/three && npm ci --no-audit --no-fund --silent)
 cmake --preset default
 cmake --build --preset default
 ctest --preset default -j2

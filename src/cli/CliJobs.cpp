@@ -4,11 +4,38 @@
 #include "base/UserMessageError.h"
 #include "ui/CommandGuard.h"
 
+#include <cctype>
 #include <system_error>
 
 namespace zorvek {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+const std::map<std::string, ConversionMode> modeNames{
+    {"none", ConversionMode::None},            {"1", ConversionMode::None},
+    {"info", ConversionMode::AxesAndBoneInfo}, {"2", ConversionMode::AxesAndBoneInfo},
+    {"mmd", ConversionMode::NamesAndAxes},     {"3", ConversionMode::NamesAndAxes},
+};
+
+}  // namespace
+
+void addModeOption(CLI::App& command, std::string& mode) {
+    command
+        .add_option("--mode", mode,
+                    "Bone names and axes: none (frame names), info (name@id, axes turned),\n"
+                    "mmd (MMD names, axes turned, leg IK); or 1, 2, 3 as in the menu. Default mmd")
+        ->check(CLI::IsMember({"none", "info", "mmd", "1", "2", "3"}, CLI::ignore_case));
+}
+
+ConversionMode conversionModeNamed(const std::string& mode) {
+    std::string lower = mode;
+    for (char& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return modeNames.at(lower);
+}
 
 bool runJob(CliReporter& report, const std::function<void()>& job) {
     try {

@@ -2,6 +2,7 @@
 
 #include "cli/CliReporter.h"
 #include "jobs/JobReport.h"
+#include "skeleton/ConversionMode.h"
 
 #include <CLI/CLI.hpp>
 
@@ -12,6 +13,10 @@
 #include <vector>
 
 namespace zorvek {
+
+// --mode: none, info or mmd (any case), or 1, 2, 3 as in the menu.
+void addModeOption(CLI::App& command, std::string& mode);
+ConversionMode conversionModeNamed(const std::string& mode);
 
 // Runs one job; its errors are reported and counted, never thrown past it.
 bool runJob(CliReporter& report, const std::function<void()>& job);

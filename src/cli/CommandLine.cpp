@@ -3,6 +3,7 @@
 #include "base/Version.h"
 #include "cli/CliReporter.h"
 #include "cli/ConvertCommand.h"
+#include "cli/MotionCommand.h"
 #include "cli/RescaleCommand.h"
 #include "cli/TexturesCommand.h"
 
@@ -14,7 +15,8 @@ namespace zorvek {
 
 int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
                    const std::filesystem::path& tablesFolder) {
-    CLI::App app("ZORVEK: GTA San Andreas DFF character models to MikuMikuDance PMX 2.0.\n"
+    CLI::App app("ZORVEK: GTA San Andreas DFF character models to MikuMikuDance PMX 2.0, and their\n"
+                 "IFP animations to VMD motions.\n"
                  "Without arguments it starts the interactive menu.",
                  "zorvek");
     app.footer("Examples:\n"
@@ -22,18 +24,24 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
                "  zorvek convert models/*.dff -d out --mode mmd --tables /usr/share/zorvek\n"
                "  zorvek rescale hero.dff hero_big.dff 1.5\n"
                "  zorvek textures hero.txd -d images --format png\n"
+               "  zorvek ifp2vmd ped.ifp --model hero.dff --anim walk_civi\n"
                "Exit status: 0 all jobs succeeded, 1 a job failed, 2 usage error.");
     app.set_version_flag("-V,--version", std::string("ZORVEK ") + ZORVEK_VERSION);
     app.require_subcommand(1, 1);
     ConvertOptions convertOptions;
     RescaleOptions rescaleOptions;
     TexturesOptions texturesOptions;
+    MotionOptions motionOptions;
     defineConvert(app, convertOptions);
     defineRescale(app, rescaleOptions);
     defineTextures(app, texturesOptions);
+    defineIfpToVmd(app, motionOptions);
     try {
         app.parse(argc, argv);
         checkConvertOptions(convertOptions);
+        if (app.got_subcommand("ifp2vmd")) {
+            checkIfpToVmdOptions(motionOptions);
+        }
     } catch (const CLI::CallForHelp&) {
         std::fputs(app.help("", CLI::AppFormatMode::All).c_str(), out);
         return 0;
@@ -50,6 +58,9 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     CliReporter report(out, err);
     if (app.got_subcommand("convert")) {
         return runConvert(report, convertOptions, tablesFolder);
+    }
+    if (app.got_subcommand("ifp2vmd")) {
+        return runIfpToVmd(report, motionOptions, tablesFolder);
     }
     if (app.got_subcommand("textures")) {
         return runTextures(report, texturesOptions);

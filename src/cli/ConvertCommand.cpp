@@ -15,12 +15,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::map<std::string, ConversionMode> modeNames{
-    {"none", ConversionMode::None},          {"1", ConversionMode::None},
-    {"info", ConversionMode::AxesAndBoneInfo}, {"2", ConversionMode::AxesAndBoneInfo},
-    {"mmd", ConversionMode::NamesAndAxes},   {"3", ConversionMode::NamesAndAxes},
-};
-
 fs::path convertTarget(const ConvertOptions& options, const fs::path& input) {
     if (!options.output.empty()) {
         return utf8ToPath(options.output);
@@ -50,7 +44,7 @@ int runConvert(CliReporter& report, const ConvertOptions& options, const fs::pat
         ConvertDffJob job;
         job.input = input;
         job.output = convertTarget(options, input);
-        job.settings = ConvertSettings{modeNames.at(options.mode), options.textureExtension};
+        job.settings = ConvertSettings{conversionModeNamed(options.mode), options.textureExtension};
         job.replaceExisting = options.force;
         job.writeTextures = !options.noTextures;
         if (!options.dictionary.empty()) {
@@ -67,11 +61,7 @@ void defineConvert(CLI::App& app, ConvertOptions& options) {
     CLI::Option* output = convert->add_option("-o,--output", options.output, "PMX file to write (one input only)");
     convert->add_option("-d,--output-dir", options.outputFolder, "Folder to write each PMX into (made if missing)")
         ->excludes(output);
-    convert
-        ->add_option("--mode", options.mode,
-                     "Bone names and axes: none (frame names), info (name@id, axes turned),\n"
-                     "mmd (MMD names, axes turned, leg IK); or 1, 2, 3 as in the menu. Default mmd")
-        ->check(CLI::IsMember({"none", "info", "mmd", "1", "2", "3"}, CLI::ignore_case));
+    addModeOption(*convert, options.mode);
     convert->add_option("--texture-ext", options.textureExtension,
                         "Appended to texture names; also the format of the images written from\n"
                         "the TXD (.png, .bmp or .tga). Default .png");
@@ -88,9 +78,6 @@ void defineConvert(CLI::App& app, ConvertOptions& options) {
 }
 
 void checkConvertOptions(ConvertOptions& options) {
-    for (char& c : options.mode) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
     if (!options.output.empty() && options.inputs.size() > 1) {
         throw CLI::ValidationError("-o/--output takes one input only; use -d for several");
     }

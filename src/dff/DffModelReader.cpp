@@ -19,7 +19,6 @@ constexpr const char* severalModelsMessage = "ファイルに複数のモデル�
 
 // Rotation (36 bytes), translation (12), parent index (4) and the matrix flags (4).
 constexpr std::uint64_t frameEntrySize = 56;
-constexpr std::uint64_t frameRotationSize = 36;
 constexpr std::uint64_t frameFlagsSize = 4;
 
 // The count word of a Clump or GeometryList Struct: how many models the file holds.
@@ -47,7 +46,11 @@ void readFrameEntries(SectionInput& input, DffModel& model, DffScaledValueOffset
     }
     model.frames.assign(numFrames, DffFrame{});
     for (DffFrame& frame : model.frames) {
-        input.skipInSection(frameRotationSize);
+        for (Vec3& row : frame.rotation) {
+            row.x = input.readF32();
+            row.y = input.readF32();
+            row.z = input.readF32();
+        }
         frame.translation.x = input.readF32();
         frame.translation.y = input.readF32();
         frame.translation.z = input.readF32();

@@ -44,6 +44,9 @@ public:
                                             const WrittenImages* written) const;
 
     const DffModel& model() const { return model_; }
+    const std::u16string& modelName() const { return modelName_; }
+    ConversionMode mode() const { return mode_; }
+    bool prepared() const { return prepared_; }
 
 private:
     DffConversion(DffModel model, std::u16string modelName, std::filesystem::path source);

@@ -1,6 +1,7 @@
 #include "pmx/PmxBonePlan.h"
 
 #include "base/UserMessageError.h"
+#include "base/TextEncoding.h"
 #include "skeleton/BoneFrames.h"
 
 #include <boost/lexical_cast.hpp>
@@ -140,6 +141,27 @@ SkinBonePlan planSkinBone(const DffModel& model, ConversionMode mode, const Bone
 }
 
 }  // namespace
+
+std::u16string skinBoneName(const DffModel& model, ConversionMode mode, const SkinBonePlan& bone) {
+    const DffFrame& frame = model.frames[bone.frame];
+    if (bone.row == nullptr) {
+        return widenBytes(frame.frameName);
+    }
+    if (mode == ConversionMode::AxesAndBoneInfo) {
+        return bone.row->infoName + u"@" + widenBytes(boneIdText(frame.boneId));
+    }
+    return bone.row->mmdName;
+}
+
+Vec3 skinBonePosition(const DffModel& model, std::size_t bone) {
+    // Bone 0 stands where the model's origin is placed: one unit (ten PMX units) up.
+    return bone == 0 ? Vec3{0, 10, 0} : model.boneMatrices[bone].row3(3) * pmxUnitsPerDffUnit;
+}
+
+Vec3 ikBonePosition(const DffModel& model, const IkBonePlan& ik) {
+    const auto target = static_cast<std::size_t>(model.frames[ik.targetFrame].boneNumber);
+    return model.boneMatrices[target].row3(3) * pmxUnitsPerDffUnit;
+}
 
 std::string boneIdText(std::int64_t boneId) {
     return boost::lexical_cast<std::string>(boneId);

@@ -50,6 +50,17 @@ struct BonePlan {
 // naming frames that are not bones, too many bones) before anything is reported.
 BonePlan planBones(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks);
 
+// PMX positions are the DFF's lengths times ten.
+inline constexpr float pmxUnitsPerDffUnit = 10.0f;
+
+// A skin bone's name in the mode: the frame name, the table's information
+// name with the id, or its MMD name.
+std::u16string skinBoneName(const DffModel& model, ConversionMode mode, const SkinBonePlan& bone);
+
+// Where a prepared model's bones stand in the PMX.
+Vec3 skinBonePosition(const DffModel& model, std::size_t bone);
+Vec3 ikBonePosition(const DffModel& model, const IkBonePlan& ik);
+
 // Decimal digits of a bone id, as bone names and messages show it.
 std::string boneIdText(std::int64_t boneId);
 

@@ -23,7 +23,7 @@ enum BoneFlag : std::uint16_t {
 constexpr std::uint16_t skinBoneFlags = CanRotate | Visible | CanOperate | LocalAxes;
 constexpr std::uint16_t ikBoneFlags = TailIsBone | CanRotate | CanMove | Visible | CanOperate | IsIk;
 constexpr std::uint16_t tipBoneFlags = TailIsBone | CanRotate | CanOperate;
-constexpr float positionScale = 10.0f;
+constexpr float positionScale = pmxUnitsPerDffUnit;
 constexpr float shortestTip = 1.0f;
 
 struct TipBone {
@@ -43,17 +43,6 @@ Vec3 plus(Vec3 a, Vec3 b) {
 
 Vec3 minus(Vec3 a, Vec3 b) {
     return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-
-std::u16string skinBoneName(const DffModel& model, ConversionMode mode, const SkinBonePlan& bone) {
-    const DffFrame& frame = model.frames[bone.frame];
-    if (bone.row == nullptr) {
-        return widenBytes(frame.frameName);
-    }
-    if (mode == ConversionMode::AxesAndBoneInfo) {
-        return bone.row->infoName + u"@" + widenBytes(boneIdText(frame.boneId));
-    }
-    return bone.row->mmdName;
 }
 
 // An unknown bone's tip carries the bare frame name.
@@ -167,7 +156,7 @@ private:
         std::uint16_t flags = skinBoneFlags;
         flags |= bone == 0 ? CanMove : 0;
         flags |= plan.hasTip || plan.tailChild ? TailIsBone : 0;
-        const Vec3 position = bone == 0 ? Vec3{0, 10, 0} : times(matrix.row3(3), positionScale);
+        const Vec3 position = skinBonePosition(model_, bone);
         writeBoneHead(buffer_, skinBoneName(model_, mode_, plan), widenBytes(frame.frameName), position,
                       parentBone(frame), flags);
         writeSkinTail(bone, plan, matrix);
@@ -188,7 +177,7 @@ private:
     void writeIkBone(const IkBonePlan& ik) {
         const IkTableEntry& row = iks_[ik.row];
         const std::int32_t target = model_.frames[ik.targetFrame].boneNumber;
-        const Vec3 position = times(model_.boneMatrices[static_cast<std::size_t>(target)].row3(3), positionScale);
+        const Vec3 position = ikBonePosition(model_, ik);
         const std::int32_t parent = row.parentIk == -1 ? -1 : plan_.ikBoneIndex[static_cast<std::size_t>(row.parentIk)];
         const std::int32_t self = plan_.ikBoneIndex[ik.row];
         writeBoneHead(buffer_, row.ikName, row.ikName, position, parent, ikBoneFlags);

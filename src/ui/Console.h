@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zorvek {
 
@@ -18,6 +19,8 @@ struct FileFilter {
 
 inline constexpr FileFilter dffFilter{"DFFファイル (*.dff)", "*.dff", "すべてのファイル (*.*)", "*"};
 inline constexpr FileFilter pmxFilter{"PMXファイル (*.pmx)", "*.pmx", "すべてのファイル (*.*)", "*"};
+inline constexpr FileFilter ifpFilter{"IFPファイル (*.ifp)", "*.ifp", "すべてのファイル (*.*)", "*"};
+inline constexpr FileFilter vmdFilter{"VMDファイル (*.vmd)", "*.vmd", "すべてのファイル (*.*)", "*"};
 
 // Returned by readKey for a key that produces no character (an arrow, a
 // function key): it is one key, and never a valid choice.
@@ -43,12 +46,17 @@ public:
     virtual std::optional<int> readKey(bool echo) = 0;
     // One typed line without its end, or nothing at the end of input.
     virtual std::optional<std::string> readLine() = 0;
+    // The same, where the console can complete one of the words as it is typed.
+    virtual std::optional<std::string> readLineCompleting(const std::vector<std::string>& words);
 
     // The open and save dialogs: a chosen path, or nothing when cancelled.
-    virtual std::optional<std::filesystem::path> askOpenPath(const FileFilter& filter) = 0;
+    // `prompt` has been written; a typed stand-in writes it again after a refused answer.
+    virtual std::optional<std::filesystem::path> askOpenPath(const FileFilter& filter, std::string_view prompt) = 0;
     virtual std::optional<std::filesystem::path> askSavePath(const FileFilter& filter,
                                                              std::string_view defaultExtension,
                                                              const std::filesystem::path& source) = 0;
+    // An existing folder to write into: typed where the console has no dialog for it.
+    virtual std::optional<std::filesystem::path> askFolderPath();
 };
 
 }  // namespace zorvek

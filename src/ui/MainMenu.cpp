@@ -6,6 +6,7 @@
 #include "ui/CommandGuard.h"
 #include "ui/ConsoleForms.h"
 #include "ui/ConvertDialogue.h"
+#include "ui/MotionDialogue.h"
 #include "ui/RescaleDialogue.h"
 
 #include <array>
@@ -27,7 +28,7 @@ struct MenuEntry {
 
 constexpr std::array<MenuEntry, 5> menuEntries{{
     {'1', 'V', ": VMDをIFPに変換 (未対応)", MenuAction::VmdToIfp},
-    {'2', 'I', ": IFPをVMDに変換 (未対応)", MenuAction::IfpToVmd},
+    {'2', 'I', ": IFPをVMDに変換", MenuAction::IfpToVmd},
     {'3', 'D', ": DFFをPMXに変換", MenuAction::DffToPmx},
     {'4', 'Q', ": 終了", MenuAction::Quit},
     {'5', 'M', ": DFFの倍率変更", MenuAction::RescaleDff},
@@ -79,8 +80,10 @@ void reportUnsupported(Console& console) {
 void runCommand(Console& console, MenuAction action, const ConversionTables& tables) {
     switch (action) {
     case MenuAction::VmdToIfp:
-    case MenuAction::IfpToVmd:
         reportUnsupported(console);
+        break;
+    case MenuAction::IfpToVmd:
+        convertIfpToVmd(console, tables);
         break;
     case MenuAction::DffToPmx:
         convertDffToPmx(console, tables);

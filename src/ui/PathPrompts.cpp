@@ -67,7 +67,8 @@ fs::path typedPathToAbsolute(std::string_view typed) {
     return error ? path.lexically_normal() : absolute.lexically_normal();
 }
 
-std::optional<fs::path> askOpenPathByTyping(Console& console, const PathLineReader& readPath) {
+std::optional<fs::path> askOpenPathByTyping(Console& console, const PathLineReader& readPath,
+                                            std::string_view prompt) {
     for (;;) {
         const std::optional<std::string> typed = readPath("");
         if (!typed) {
@@ -84,7 +85,27 @@ std::optional<fs::path> askOpenPathByTyping(Console& console, const PathLineRead
         std::string message = isFolderName(path) ? "フォルダは指定できません: " : "ファイルが見つかりません: ";
         message += pathToUtf8(path);
         printLine(console, message);
-        console.write(openPathPrompt);
+        console.write(prompt);
+    }
+}
+
+std::optional<fs::path> askFolderPathByTyping(Console& console, const PathLineReader& readPath) {
+    for (;;) {
+        const std::optional<std::string> typed = readPath("");
+        if (!typed) {
+            return std::nullopt;
+        }
+        const fs::path path = typedPathToAbsolute(*typed);
+        if (path.empty()) {
+            return std::nullopt;
+        }
+        std::error_code error;
+        if (fs::is_directory(path, error)) {
+            return path;
+        }
+        printLine(console, (fs::exists(path, error) ? "フォルダではありません: " : "フォルダが見つかりません: ") +
+                               pathToUtf8(path));
+        console.write(folderPathPrompt);
     }
 }
 
@@ -147,15 +168,26 @@ void printChosenPath(Console& console, const fs::path& path) {
 
 }  // namespace
 
-std::optional<fs::path> chooseOpenPath(Console& console) {
-    console.write(openPathPrompt);
-    std::optional<fs::path> path = console.askOpenPath(dffFilter);
+std::optional<fs::path> chooseOpenPath(Console& console, const FileFilter& filter, std::string_view prompt) {
+    console.write(prompt);
+    std::optional<fs::path> path = console.askOpenPath(filter, prompt);
     if (!path) {
         printCancelled(console);
         return std::nullopt;
     }
     printChosenPath(console, *path);
     printLine(console, "読み込んでいます...");
+    return path;
+}
+
+std::optional<fs::path> chooseFolderPath(Console& console) {
+    console.write(folderPathPrompt);
+    std::optional<fs::path> path = console.askFolderPath();
+    if (!path) {
+        printCancelled(console);
+        return std::nullopt;
+    }
+    printChosenPath(console, *path);
     return path;
 }
 

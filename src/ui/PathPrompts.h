@@ -12,6 +12,7 @@ namespace zorvek {
 
 inline constexpr std::string_view openPathPrompt = "変換元ファイルを選択してください> ";
 inline constexpr std::string_view savePathPrompt = "出力ファイル名を入力してください> ";
+inline constexpr std::string_view folderPathPrompt = "出力先のフォルダを入力してください> ";
 
 // Reads one typed path, offering the prefill for editing where the console can;
 // nothing at the end of input.
@@ -25,14 +26,19 @@ std::string initialSaveName(const std::filesystem::path& source);
 std::filesystem::path typedPathToAbsolute(std::string_view typed);
 
 // Typed stand-ins for the open and save dialogs, for consoles without them.
-std::optional<std::filesystem::path> askOpenPathByTyping(Console& console, const PathLineReader& readPath);
+std::optional<std::filesystem::path> askOpenPathByTyping(Console& console, const PathLineReader& readPath,
+                                                         std::string_view prompt = openPathPrompt);
+// An existing folder; a missing one or a file is refused and asked again.
+std::optional<std::filesystem::path> askFolderPathByTyping(Console& console, const PathLineReader& readPath);
 std::optional<std::filesystem::path> askSavePathByTyping(Console& console, const PathLineReader& readPath,
                                                          std::string_view defaultExtension,
                                                          const std::filesystem::path& source);
 
 // The dialogue around the dialogs: the prompt, then the chosen path in
 // ColourInput, or the cancel message.
-std::optional<std::filesystem::path> chooseOpenPath(Console& console);
+std::optional<std::filesystem::path> chooseOpenPath(Console& console, const FileFilter& filter = dffFilter,
+                                                    std::string_view prompt = openPathPrompt);
+std::optional<std::filesystem::path> chooseFolderPath(Console& console);
 std::optional<std::filesystem::path> chooseSavePath(Console& console, const FileFilter& filter,
                                                     std::string_view defaultExtension,
                                                     const std::filesystem::path& source);

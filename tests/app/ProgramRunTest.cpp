@@ -39,7 +39,7 @@ Output runPiped(const fs::path& folder, const std::string& answers, const std::s
 const fs::path dataFolder = fs::path(ZORVEK_SOURCE_DIR) / "data";
 
 TEST(ProgramRun, MenuInTheDataFolder) {
-    const Output output = runPiped(dataFolder, "1\\n2\\nx\\n4\\n");
+    const Output output = runPiped(dataFolder, "1\\n2\\n\\nx\\n4\\n");
     EXPECT_EQ(output.status, 0);
     EXPECT_NE(output.text.find("実行する操作を選択してください> 1\n\n\n未対応の機能です\n"), std::string::npos);
     EXPECT_NE(output.text.find("実行する操作を選択してください> x\n有効な文字を入力してください\n"), std::string::npos);

@@ -1,6 +1,7 @@
 // Converted files read by mmd-parser, a PMX reader we did not write.
 #include "support/pmx/PmxTestModels.h"
 #include "skeleton/Skeleton.h"
+#include "support/NodeScripts.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -8,50 +9,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 namespace zorvek {
 namespace {
 
 const std::filesystem::path checkerFolder = std::filesystem::path(ZORVEK_SOURCE_DIR) / "tests/pmx/mmd-parser";
 
-std::string quoted(const std::filesystem::path& path) {
-    std::string result = "'";
-    for (char c : path.string()) {
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return result + "'";
-}
-
-struct CommandResult {
-    int status = -1;
-    std::string output;
-};
-
-CommandResult run(const std::string& command) {
-    CommandResult result;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        return result;
-    }
-    char chunk[512];
-    while (std::fgets(chunk, sizeof chunk, pipe) != nullptr) {
-        result.output += chunk;
-    }
-    const int status = pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
-}
-
 // Why the check cannot run here, or "" when it can.
 std::string missingTools() {
-    if (run("node --version").status != 0) {
-        return "node is not installed";
-    }
-    if (!std::filesystem::exists(checkerFolder / "node_modules/mmd-parser")) {
-        return "mmd-parser is not installed: run npm ci in " + checkerFolder.string();
-    }
-    return "";
+    return test::missingNodePackage(checkerFolder, "mmd-parser");
 }
 
 struct ParserCase {
@@ -76,8 +42,8 @@ TEST_P(MmdParserReads, TheConvertedFileWithItsCountsAndIndices) {
     test::TempDir dir;
     const std::filesystem::path file = dir.write("model.pmx", pmx);
     const std::filesystem::path expectations = dir.write("expected.json", c.expectations);
-    const CommandResult result =
-        run("node " + quoted(checkerFolder / "check-pmx.js") + " " + quoted(file) + " " + quoted(expectations));
+    const test::CommandResult result =
+        test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") + " " + test::shellQuoted(file) + " " + test::shellQuoted(expectations));
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("\nok\n"), std::string::npos) << result.output;
 }
@@ -106,8 +72,8 @@ TEST(MmdParserCheck, ReportsAWrongExpectation) {
     test::TempDir dir;
     const std::filesystem::path file = dir.write(
         "model.pmx", buildPmx(model, ConversionMode::None, {}, {}, test::makeTexts(), [](const std::string&) {}));
-    const CommandResult result =
-        run("node " + quoted(checkerFolder / "check-pmx.js") + " " + quoted(file) + " vertexCount=3 boneCount=6");
+    const test::CommandResult result =
+        test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") + " " + test::shellQuoted(file) + " vertexCount=3 boneCount=6");
     EXPECT_EQ(result.status, 1) << result.output;
     EXPECT_NE(result.output.find("mismatch: boneCount: expected 6, found 5"), std::string::npos) << result.output;
 }
@@ -120,12 +86,12 @@ TEST(MmdParserCheck, TheSampleWithItsTexturesBesideIt) {
     }
     const std::filesystem::path source(ZORVEK_SOURCE_DIR);
     test::TempDir dir;
-    const CommandResult converted = run(std::string(quoted(ZORVEK_BINARY)) + " convert " +
-                                        quoted(source / "samples/zorvek_sample.dff") + " -o " +
-                                        quoted(dir / "sample.pmx") + " --tables " + quoted(source / "data"));
+    const test::CommandResult converted = test::runCommand(std::string(test::shellQuoted(ZORVEK_BINARY)) + " convert " +
+                                        test::shellQuoted(source / "samples/zorvek_sample.dff") + " -o " +
+                                        test::shellQuoted(dir / "sample.pmx") + " --tables " + test::shellQuoted(source / "data"));
     ASSERT_EQ(converted.status, 0) << converted.output;
-    const CommandResult result = run("node " + quoted(checkerFolder / "check-pmx.js") + " " +
-                                     quoted(dir / "sample.pmx") + " textureCount=3 materialCount=3 texturesBeside=1");
+    const test::CommandResult result = test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") + " " +
+                                     test::shellQuoted(dir / "sample.pmx") + " textureCount=3 materialCount=3 texturesBeside=1");
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("\nok\n"), std::string::npos) << result.output;
 }

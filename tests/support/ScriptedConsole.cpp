@@ -48,8 +48,9 @@ std::optional<std::string> ScriptedConsole::readLine() {
     return line;
 }
 
-std::optional<std::filesystem::path> ScriptedConsole::askOpenPath(const FileFilter&) {
-    return askOpenPathByTyping(*this, [this](std::string_view) { return readLine(); });
+std::optional<std::filesystem::path> ScriptedConsole::askOpenPath(const FileFilter&, std::string_view prompt) {
+    return askOpenPathByTyping(
+        *this, [this](std::string_view) { return readLine(); }, prompt);
 }
 
 std::optional<std::filesystem::path> ScriptedConsole::askSavePath(const FileFilter&, std::string_view defaultExtension,

@@ -30,7 +30,7 @@ public:
     void endLine() override { transcript_ += '\n'; }
     std::optional<int> readKey(bool echo) override;
     std::optional<std::string> readLine() override;
-    std::optional<std::filesystem::path> askOpenPath(const FileFilter& filter) override;
+    std::optional<std::filesystem::path> askOpenPath(const FileFilter& filter, std::string_view prompt) override;
     std::optional<std::filesystem::path> askSavePath(const FileFilter& filter, std::string_view defaultExtension,
                                                      const std::filesystem::path& source) override;
 

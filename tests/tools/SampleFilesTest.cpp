@@ -13,7 +13,7 @@ namespace {
 
 const std::filesystem::path committedSamples = std::filesystem::path(ZORVEK_SOURCE_DIR) / "samples";
 
-const std::vector<std::string> sampleFileNames = {"zorvek_sample.dff", "zorvek_sample.txd"};
+const std::vector<std::string> sampleFileNames = {"zorvek_sample.dff", "zorvek_sample.txd", "zorvek_sample.ifp"};
 
 class SampleFilesTest : public ::testing::TestWithParam<std::string> {};
 

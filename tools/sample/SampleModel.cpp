@@ -1,5 +1,6 @@
 #include "sample/SampleModel.h"
 
+#include "sample/SampleAnimations.h"
 #include "sample/SampleLayout.h"
 #include "sample/SampleParts.h"
 #include "sample/SampleSkeleton.h"
@@ -153,7 +154,8 @@ test::SkinnedModel buildSampleModel() {
 
 std::vector<SampleFile> buildSampleFiles() {
     return {{sampleModelFileName, test::buildDff(buildSampleModel())},
-            {sampleTextureDictionaryFileName, buildSampleTxd()}};
+            {sampleTextureDictionaryFileName, buildSampleTxd()},
+            {sampleAnimationFileName, buildSampleIfp()}};
 }
 
 std::vector<std::filesystem::path> writeSampleFiles(const std::filesystem::path& folder) {

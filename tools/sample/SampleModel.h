@@ -22,7 +22,7 @@ struct SampleFile {
 };
 
 test::SkinnedModel buildSampleModel();
-// The DFF first, then the TXD.
+// The DFF first, then the TXD, then the IFP.
 std::vector<SampleFile> buildSampleFiles();
 // Creates the folder when needed; returns the paths written.
 std::vector<std::filesystem::path> writeSampleFiles(const std::filesystem::path& folder);

@@ -5,6 +5,7 @@
 #include "ui/terminal/TerminalOutput.h"
 #include "ui/PathPrompts.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +29,7 @@ constexpr int quotedInsertKey = 0x16;  // Ctrl-V: the next character goes into t
 struct EditSession {
     TerminalInput* input = nullptr;
     std::deque<int> prefill;
+    const std::vector<std::string>* words = nullptr;  // what Tab completes instead of file names
 };
 EditSession* activeSession = nullptr;
 
@@ -90,10 +92,35 @@ void markFolder(char** matches) {
     matches[1] = withFolderSeparator(matches[1]);
 }
 
-// The whole line is one file name: no word breaks, so names with blanks complete,
-// and no quoting of the completion.
-char** completePath(const char* text, int, int) {
+bool startsWithIgnoringCase(std::string_view word, std::string_view start) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return word.size() >= start.size() &&
+           std::equal(start.begin(), start.end(), word.begin(), [&](char a, char b) { return lower(a) == lower(b); });
+}
+
+// libedit's generator protocol: called with state 0 first, then until it returns null.
+char* nextWordMatch(const char* text, int state) {
+    static std::size_t next = 0;
+    if (state == 0) {
+        next = 0;
+    }
+    const std::vector<std::string>& words = *activeSession->words;
+    while (next < words.size()) {
+        const std::string& word = words[next++];
+        if (startsWithIgnoringCase(word, text)) {
+            return strdup(word.c_str());
+        }
+    }
+    return nullptr;
+}
+
+// The whole line is one file name (or one word of the list): no word breaks, so
+// names with blanks complete, and no quoting of the completion.
+char** completeLine(const char* text, int, int) {
     rl_attempted_completion_over = 1;
+    if (activeSession != nullptr && activeSession->words != nullptr) {
+        return rl_completion_matches(text, nextWordMatch);
+    }
     char** matches = rl_completion_matches(text, rl_filename_completion_function);
     markFolder(matches);
     return matches;
@@ -132,7 +159,7 @@ void setUpLibedit(int inputFd, int outputFd) {
     rl_instream = streamFor(inputFd, stdin, "r");
     rl_outstream = streamFor(outputFd, stdout, "w");
     rl_getc_function = nextCharacter;
-    rl_attempted_completion_function = completePath;
+    rl_attempted_completion_function = completeLine;
     rl_basic_word_break_characters = "";
     rl_completion_append_character = '\0';
 }
@@ -174,8 +201,9 @@ LineEditor::LineEditor(TerminalInput& input, int outputFd) : input_(input) {
     setUpLibedit(input.fd(), outputFd);
 }
 
-std::optional<std::string> LineEditor::readLine(const std::string& prompt, std::string_view prefill) {
-    EditSession session{&input_, prefillCharacters(prefill)};
+std::optional<std::string> LineEditor::readLine(const std::string& prompt, std::string_view prefill,
+                                               const std::vector<std::string>* words) {
+    EditSession session{&input_, prefillCharacters(prefill), words};
     activeSession = &session;
     char* line = nullptr;
     {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zorvek {
 
@@ -18,8 +19,10 @@ public:
     LineEditor& operator=(const LineEditor&) = delete;
 
     // One line, or nothing at the end of input (Ctrl-D on an empty line). The prompt's
-    // invisible sequences are marked with invisibleStart and invisibleEnd.
-    std::optional<std::string> readLine(const std::string& prompt, std::string_view prefill);
+    // invisible sequences are marked with invisibleStart and invisibleEnd. Tab
+    // completes the words given (ignoring case), else file names.
+    std::optional<std::string> readLine(const std::string& prompt, std::string_view prefill,
+                                        const std::vector<std::string>* words = nullptr);
 
 private:
     TerminalInput& input_;

@@ -135,7 +135,20 @@ std::optional<std::string> TerminalConsole::readLine() {
     return line;
 }
 
+std::optional<std::string> TerminalConsole::readLineCompleting(const std::vector<std::string>& words) {
+    return readEditedLine("", &words);
+}
+
+std::optional<std::filesystem::path> TerminalConsole::askFolderPath() {
+    return askFolderPathByTyping(*this, [this](std::string_view prefill) { return readPathLine(prefill); });
+}
+
 std::optional<std::string> TerminalConsole::readPathLine(std::string_view prefill) {
+    return readEditedLine(prefill, nullptr);
+}
+
+std::optional<std::string> TerminalConsole::readEditedLine(std::string_view prefill,
+                                                           const std::vector<std::string>* words) {
     if (!lineEditor_) {
         return readLine();
     }
@@ -143,7 +156,7 @@ std::optional<std::string> TerminalConsole::readPathLine(std::string_view prefil
     // itself, so that it knows where the answer starts when it redraws the line.
     std::string prompt = output_.takeCurrentLine();
     std::string editorPrompt = colours_ ? promptWithTypingColour(prompt, ansiColourSequence(Colour::Input)) : prompt;
-    std::optional<std::string> line = lineEditor_->readLine(editorPrompt, prefill);
+    std::optional<std::string> line = lineEditor_->readLine(editorPrompt, prefill, words);
     if (line) {
         output_.noteLineEnded();
     } else {
@@ -155,8 +168,9 @@ std::optional<std::string> TerminalConsole::readPathLine(std::string_view prefil
     return line;
 }
 
-std::optional<std::filesystem::path> TerminalConsole::askOpenPath(const FileFilter&) {
-    return askOpenPathByTyping(*this, [this](std::string_view prefill) { return readPathLine(prefill); });
+std::optional<std::filesystem::path> TerminalConsole::askOpenPath(const FileFilter&, std::string_view prompt) {
+    return askOpenPathByTyping(
+        *this, [this](std::string_view prefill) { return readPathLine(prefill); }, prompt);
 }
 
 std::optional<std::filesystem::path> TerminalConsole::askSavePath(const FileFilter&, std::string_view defaultExtension,

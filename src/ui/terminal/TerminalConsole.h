@@ -35,16 +35,19 @@ public:
 
     std::optional<int> readKey(bool echo) override;
     std::optional<std::string> readLine() override;
+    std::optional<std::string> readLineCompleting(const std::vector<std::string>& words) override;
 
-    std::optional<std::filesystem::path> askOpenPath(const FileFilter& filter) override;
+    std::optional<std::filesystem::path> askOpenPath(const FileFilter& filter, std::string_view prompt) override;
     std::optional<std::filesystem::path> askSavePath(const FileFilter& filter, std::string_view defaultExtension,
                                                      const std::filesystem::path& source) override;
+    std::optional<std::filesystem::path> askFolderPath() override;
 
 private:
     // The colour sequence in effect: the last colour set, or the user's own.
     std::string_view colourSequence() const;
     void echo(std::string_view text);
     std::optional<std::string> readPathLine(std::string_view prefill);
+    std::optional<std::string> readEditedLine(std::string_view prefill, const std::vector<std::string>* words);
 
     bool inputIsTerminal_;
     bool outputIsTerminal_;

@@ -114,10 +114,11 @@ std::optional<std::string> WindowsConsole::readLine() {
     return line;
 }
 
-std::optional<std::filesystem::path> WindowsConsole::askOpenPath(const FileFilter& filter) {
+std::optional<std::filesystem::path> WindowsConsole::askOpenPath(const FileFilter& filter, std::string_view prompt) {
     output_.flush();
     if (!input_.isConsole()) {
-        return askOpenPathByTyping(*this, [this](std::string_view) { return readLine(); });
+        return askOpenPathByTyping(
+            *this, [this](std::string_view) { return readLine(); }, prompt);
     }
     FileDialog dialog(FileDialog::Kind::Open, filter, GetConsoleWindow());
     return dialog.show();

@@ -28,7 +28,7 @@ public:
     std::optional<int> readKey(bool echo) override;
     std::optional<std::string> readLine() override;
 
-    std::optional<std::filesystem::path> askOpenPath(const FileFilter& filter) override;
+    std::optional<std::filesystem::path> askOpenPath(const FileFilter& filter, std::string_view prompt) override;
     std::optional<std::filesystem::path> askSavePath(const FileFilter& filter, std::string_view defaultExtension,
                                                      const std::filesystem::path& source) override;
 

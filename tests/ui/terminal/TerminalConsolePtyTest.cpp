@@ -443,7 +443,7 @@ std::string answerText(const std::optional<std::filesystem::path>& path) {
 Body openPath() {
     return [](TerminalConsole& console) {
         console.write(openPathPrompt);
-        printLine(console, answerText(console.askOpenPath(dffFilter)));
+        printLine(console, answerText(console.askOpenPath(dffFilter, openPathPrompt)));
     };
 }
 

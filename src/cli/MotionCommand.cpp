@@ -1,0 +1,126 @@
+#include "cli/MotionCommand.h"
+
+#include "base/TextEncoding.h"
+#include "cli/CliJobs.h"
+#include "ifp/IfpReader.h"
+#include "jobs/ConversionTables.h"
+#include "jobs/ConvertJob.h"
+#include "jobs/MotionJob.h"
+
+#include <cstdio>
+#include <optional>
+
+namespace zorvek {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void listAnimations(CliReporter& report, const IfpFile& file) {
+    for (const IfpAnimation& animation : file.animations) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%8.3f s %4zu bones  ", static_cast<double>(animation.duration()),
+                      animation.tracks.size());
+        // The name last: it carries no encoding, and any byte may be in it.
+        report.progress(line + utf16ToUtf8(widenBytes(animation.name)));
+    }
+}
+
+fs::path motionTarget(const MotionOptions& options, const fs::path& input, const IfpAnimation& animation) {
+    if (!options.output.empty()) {
+        return utf8ToPath(options.output);
+    }
+    const fs::path folder = options.outputFolder.empty() ? input.parent_path() : utf8ToPath(options.outputFolder);
+    return folder / motionFileName(animation.name);
+}
+
+}  // namespace
+
+int runIfpToVmd(CliReporter& report, const MotionOptions& options, const fs::path& defaultTables) {
+    const fs::path input = utf8ToPath(options.input);
+    std::optional<IfpFile> file;
+    const JobReport jobReport = reportTo(report);
+    if (!runJob(report, [&] {
+            jobReport.progress("読み込んでいます...");
+            file = readIfpFile(input);
+            jobReport.progress("読み込みが完了しました");
+        })) {
+        return 1;
+    }
+    if (options.list) {
+        listAnimations(report, *file);
+        return 0;
+    }
+    std::vector<const IfpAnimation*> selected;
+    ConversionTables tables;
+    const fs::path tablesFolder = options.tablesFolder.empty() ? defaultTables : utf8ToPath(options.tablesFolder);
+    const fs::path modelPath = utf8ToPath(options.model);
+    std::optional<DffConversion> model;
+    std::optional<MotionTarget> target;
+    const bool ready = runJob(report, [&] {
+        selected = selectAnimations(*file, options.animations);
+        if (!options.outputFolder.empty()) {
+            makeOutputFolder(options.outputFolder);
+        }
+        tables = loadConversionTables(tablesFolder);
+        jobReport.progress("読み込んでいます...");
+        model.emplace(DffConversion::fromFile(modelPath, jobReport.warn));
+        jobReport.progress("読み込みが完了しました");
+        model->prepare(conversionModeNamed(options.mode), tables);
+        target.emplace(*model, tables);
+    });
+    if (!ready) {
+        return 1;
+    }
+    jobReport.progress("出力しています...");
+    ClaimedOutputs claimed;
+    std::size_t succeeded = 0;
+    for (const IfpAnimation* animation : selected) {
+        succeeded += runJob(report, [&] {
+            const fs::path output = motionTarget(options, input, *animation);
+            claimed.claim(output, utf8ToPath(animation->name));
+            writeMotionFile(*target, *animation, {output, {input, modelPath}, options.force}, jobReport);
+        }) ? 1 : 0;
+    }
+    if (selected.size() > 1) {
+        report.progress("成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(selected.size() - succeeded) +
+                        " 件");
+    }
+    jobReport.progress("出力が完了しました");
+    return succeeded == selected.size() ? 0 : 1;
+}
+
+void defineIfpToVmd(CLI::App& app, MotionOptions& options) {
+    CLI::App* command = app.add_subcommand("ifp2vmd", "Convert GTA animations (IFP) to MMD motions (VMD) for a model");
+    command->add_option("input", options.input, "IFP file to read")->required();
+    CLI::Option* list =
+        command->add_flag("--list", options.list, "Print each animation's name, duration and bone count, and stop");
+    command->add_option("--model", options.model,
+                        "The DFF the PMX was converted from: the motion is made for that PMX")
+        ->excludes(list);
+    addModeOption(*command, options.mode);
+    command->add_option("--anim", options.animations, "Animations to convert (names ignore case); default all")
+        ->excludes(list);
+    CLI::Option* output =
+        command->add_option("-o,--output", options.output, "VMD file to write (one --anim only)")->excludes(list);
+    command->add_option("-d,--output-dir", options.outputFolder,
+                        "Folder to write each <animation>.vmd into (made if missing);\n"
+                        "default the IFP's folder")
+        ->excludes(output)
+        ->excludes(list);
+    command->add_option("--tables", options.tablesFolder, "Folder holding bones.dat and iks.dat")
+        ->check(existingFolder());
+    command->add_flag("-f,--force", options.force, "Replace existing VMD files");
+    command->footer("Example: zorvek ifp2vmd ped.ifp --model hero.dff --mode mmd --anim walk_civi run_civi -d motions");
+}
+
+void checkIfpToVmdOptions(const MotionOptions& options) {
+    if (!options.list && options.model.empty()) {
+        throw CLI::ValidationError("--model is required: the DFF the PMX was converted from");
+    }
+    if (!options.output.empty() && options.animations.size() != 1) {
+        throw CLI::ValidationError("-o/--output takes one --anim only; use -d for several");
+    }
+}
+
+}  // namespace zorvek

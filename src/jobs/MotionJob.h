@@ -1,0 +1,57 @@
+#pragma once
+
+#include "base/LargeArrays.h"
+#include "base/Warnings.h"
+#include "ifp/IfpAnimation.h"
+#include "jobs/ConversionTables.h"
+#include "jobs/ConvertJob.h"
+#include "jobs/JobReport.h"
+#include "motion/MotionRig.h"
+
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace zorvek {
+
+// The PMX a motion is made for: the skeleton, names and rest places that the
+// PMX converted from the same DFF, in the same mode and with the same tables,
+// has. Refuses a model that the PMX conversion refuses.
+class MotionTarget {
+public:
+    // `model` must be prepared; it is kept by reference.
+    MotionTarget(const DffConversion& model, const ConversionTables& tables);
+
+    ByteBlock buildVmd(const IfpAnimation& animation, const WarningSink& warn) const;
+
+private:
+    const DffModel& model_;
+    MotionRig rig_;
+};
+
+// The animations named, in the order named (the same one twice is converted
+// once); all of them for an empty list. Throws UserMessageError
+// "アニメーションが見つかりません: " + name for a name the file lacks.
+std::vector<const IfpAnimation*> selectAnimations(const IfpFile& file, const std::vector<std::string>& names);
+
+// "<animation>.vmd", with what no file name may hold replaced by "_".
+std::filesystem::path motionFileName(std::string_view animationName);
+
+struct MotionOutput {
+    std::filesystem::path path;
+    std::vector<std::filesystem::path> inputs;  // the IFP and the DFF, never to be written over
+    bool replaceExisting = false;
+};
+
+// One motion to its file, written whole or not at all; the output path is
+// reported when done.
+void writeMotionFile(const MotionTarget& target, const IfpAnimation& animation, const MotionOutput& output,
+                     const JobReport& report);
+
+// Every animation of IFP bytes onto the model of DFF bytes, in the mode, as
+// the fuzzer runs it: the total size of the motions.
+std::size_t convertIfpBytes(std::span<const std::uint8_t> ifp, std::span<const std::uint8_t> dff,
+                            ConversionMode mode, const ConversionTables& tables, const WarningSink& warn);
+
+}  // namespace zorvek

@@ -1,0 +1,191 @@
+#include "motion/MotionBuilder.h"
+
+#include "base/UserMessageError.h"
+#include "motion/GamePose.h"
+
+#include <cmath>
+
+namespace zorvek {
+
+namespace {
+
+// Half an hour: longer than any game animation, short enough to stay in memory.
+constexpr double longestMotionSeconds = 30 * 60;
+
+float frameTime(std::uint32_t frame) {
+    // The same rounding as a key time stored in 1/60 s ticks, so keys on a
+    // frame are met exactly.
+    return static_cast<float>(frame) / mmdFramesPerSecond;
+}
+
+Vec3 toVec3(const Point& p) {
+    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+}
+
+// The quaternion of a rotation, on the same side as the previous key's, so
+// that a player interpolating between keys never takes the long way.
+Vec4 keyRotation(const Rotation& rotation, const std::vector<VmdBoneKey>& earlier) {
+    Quaternion q = glm::normalize(glm::quat_cast(rotation));
+    const Vec4 previous = earlier.empty() ? Vec4{0, 0, 0, 1} : earlier.back().rotation;
+    if (q.x * previous.x + q.y * previous.y + q.z * previous.z + q.w * previous.w < 0) {
+        q = Quaternion(-q.w, -q.x, -q.y, -q.z);
+    }
+    return {static_cast<float>(q.x), static_cast<float>(q.y), static_cast<float>(q.z), static_cast<float>(q.w)};
+}
+
+class MotionWriter {
+public:
+    MotionWriter(const MotionRig& rig, const DffModel& model, const IfpAnimation& animation)
+        : rig_(rig), model_(model), binding_(model, animation), sampler_(model, binding_) {
+        const bool fullBody = !rig.bones.empty() && binding_.trackOf(rig.bones[0].frame) != nullptr;
+        markMovedFrames();
+        for (const RigBone& bone : rig.bones) {
+            keyedBones_.push_back(fullBody || binding_.trackOf(bone.frame) != nullptr);
+        }
+        for (const RigIkBone& ik : rig.ikBones) {
+            keyedIks_.push_back(fullBody || moved_[rig.bones[ik.targetBone].frame]);
+        }
+    }
+
+    VmdMotion write(std::uint32_t lastFrame) {
+        VmdMotion motion;
+        motion.modelName = rig_.modelName;
+        std::vector<VmdBoneTrack> boneTracks(rig_.bones.size());
+        std::vector<VmdBoneTrack> ikTracks(rig_.ikBones.size());
+        for (std::uint32_t frame = 0; frame <= lastFrame; ++frame) {
+            worldPoses(model_, binding_, sampler_.localsAt(frameTime(frame)), worlds_);
+            for (std::size_t bone = 0; bone < rig_.bones.size(); ++bone) {
+                if (keyedBones_[bone]) {
+                    boneTracks[bone].keys.push_back(boneKey(bone, frame, boneTracks[bone].keys));
+                }
+            }
+            for (std::size_t ik = 0; ik < rig_.ikBones.size(); ++ik) {
+                if (keyedIks_[ik]) {
+                    ikTracks[ik].keys.push_back(ikKey(ik, frame));
+                }
+            }
+        }
+        collect(motion, boneTracks, [&](std::size_t i) { return rig_.bones[i].name; });
+        const std::size_t ikKeyed = collect(motion, ikTracks, [&](std::size_t i) { return rig_.ikBones[i].name; });
+        if (ikKeyed > 0) {
+            // With the IK bones off, MMD shows the legs as keyed; with them on,
+            // the IK keys above put the feet where the legs already are.
+            VmdShowIkKey ikOff{0, true, {}};
+            for (const RigIkBone& ik : rig_.ikBones) {
+                ikOff.iks.push_back({ik.name, false});
+            }
+            motion.showIkKeys.push_back(std::move(ikOff));
+        }
+        return motion;
+    }
+
+private:
+    // Frames whose world pose the animation changes: tracked ones and everything below them.
+    void markMovedFrames() {
+        moved_.assign(model_.frames.size(), false);
+        for (std::size_t frame : binding_.parentsFirst()) {
+            const std::int32_t parent = model_.frames[frame].parentIndex;
+            const bool parentMoved =
+                parent >= 0 && static_cast<std::size_t>(parent) < moved_.size() && moved_[static_cast<std::size_t>(parent)];
+            moved_[frame] = binding_.trackOf(frame) != nullptr || parentMoved;
+        }
+    }
+
+    // The game's world position mapped into the PMX: ten times the length,
+    // MMD's axes, the game's origin on bone 0's rest place.
+    static Point mmdPosition(const Point& game) {
+        return gameToMmdAxes(game) * 10.0 + Point(0, 10, 0);
+    }
+
+    VmdBoneKey boneKey(std::size_t bone, std::uint32_t frame, const std::vector<VmdBoneKey>& earlier) const {
+        const RigBone& rigBone = rig_.bones[bone];
+        const FramePose& world = worlds_[rigBone.frame];
+        VmdBoneKey key;
+        key.frame = frame;
+        if (rigBone.parent < 0) {
+            // A bone without a PMX parent turns and moves in MMD's world.
+            key.rotation = keyRotation(gameToMmdRotation() * world.rotation * rigBone.axesInverse, earlier);
+            key.position = toVec3(mmdPosition(world.position) - rigBone.rest);
+            return key;
+        }
+        const RigBone& parent = rig_.bones[static_cast<std::size_t>(rigBone.parent)];
+        const FramePose& local = sampler_.locals()[rigBone.frame];
+        key.rotation = keyRotation(parent.axes * local.rotation * rigBone.axesInverse, earlier);
+        const IfpTrack* track = binding_.trackOf(rigBone.frame);
+        if (track != nullptr && track->hasTranslation) {
+            const Point rest = toPoint(model_.frames[rigBone.frame].translation);
+            key.position = toVec3(parent.axes * (local.position - rest) * 10.0);
+        }
+        return key;
+    }
+
+    VmdBoneKey ikKey(std::size_t ik, std::uint32_t frame) const {
+        const RigIkBone& rigIk = rig_.ikBones[ik];
+        Point offset = targetPosition(rigIk) - rigIk.rest;
+        if (rigIk.parentIk >= 0) {
+            // The parent IK bone stands on its own target and does not turn.
+            const RigIkBone& parent = rig_.ikBones[static_cast<std::size_t>(rigIk.parentIk)];
+            offset -= targetPosition(parent) - parent.rest;
+        }
+        VmdBoneKey key;
+        key.frame = frame;
+        key.position = toVec3(offset);
+        return key;
+    }
+
+    Point targetPosition(const RigIkBone& ik) const {
+        return mmdPosition(worlds_[rig_.bones[ik.targetBone].frame].position);
+    }
+
+    template <typename NameOf>
+    static std::size_t collect(VmdMotion& motion, std::vector<VmdBoneTrack>& tracks, NameOf nameOf) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < tracks.size(); ++i) {
+            if (!tracks[i].keys.empty()) {
+                tracks[i].boneName = nameOf(i);
+                motion.tracks.push_back(std::move(tracks[i]));
+                ++kept;
+            }
+        }
+        return kept;
+    }
+
+    const MotionRig& rig_;
+    const DffModel& model_;
+    AnimationBinding binding_;
+    GamePoseSampler sampler_;
+    std::vector<bool> moved_;
+    std::vector<bool> keyedBones_;
+    std::vector<bool> keyedIks_;
+    std::vector<FramePose> worlds_;
+};
+
+}  // namespace
+
+std::uint32_t lastMotionFrame(const IfpAnimation& animation) {
+    const float duration = animation.duration();
+    if (!std::isfinite(duration) || duration > longestMotionSeconds) {
+        throw UserMessageError("アニメーションが長すぎます: " + animation.name);
+    }
+    if (duration <= 0) {
+        return 0;
+    }
+    auto frame = static_cast<std::uint32_t>(std::floor(static_cast<double>(duration) * mmdFramesPerSecond));
+    while (frameTime(frame) < duration) {
+        ++frame;
+    }
+    return frame;
+}
+
+VmdMotion buildMotion(const MotionRig& rig, const DffModel& model, const IfpAnimation& animation,
+                      const WarningSink& warn) {
+    const std::uint32_t lastFrame = lastMotionFrame(animation);
+    MotionWriter writer(rig, model, animation);
+    VmdMotion motion = writer.write(lastFrame);
+    if (motion.tracks.empty()) {
+        warn("モデルのボーンを動かすトラックがありません: " + animation.name);
+    }
+    return motion;
+}
+
+}  // namespace zorvek

@@ -1,0 +1,46 @@
+#pragma once
+
+// Rotations of the motion poses, in double precision and column-vector form
+// (v' = R v, parent times child), the way glm and the quaternion formulas
+// read. A RenderWare or bone matrix, made for row vectors, enters transposed.
+
+#include "base/Math.h"
+
+#include <glm/gtc/quaternion.hpp>
+#include <glm/mat3x3.hpp>
+#include <glm/vec3.hpp>
+
+#include <array>
+
+namespace zorvek {
+
+using Rotation = glm::dmat3;
+using Quaternion = glm::dquat;
+using Point = glm::dvec3;
+
+// A stored x, y, z, w quaternion made unit; the identity for one of length 0
+// or one that is not finite, which no rotation can come from.
+Quaternion unitQuaternion(const Vec4& stored);
+
+// Spherical interpolation on the shorter arc, from a (u = 0) to b (u = 1).
+// Only + - * / and sqrt, which every platform rounds alike, so a motion is
+// the same file on each of them.
+Quaternion slerpShortArc(Quaternion a, Quaternion b, double u);
+
+// The column form of rows 0 to 2 of a row-vector matrix: its transpose.
+Rotation columnForm(const std::array<Vec3, 3>& rows);
+Rotation columnForm(const Matrix44& matrix);
+
+inline Point toPoint(const Vec3& v) {
+    return {v.x, v.y, v.z};
+}
+
+// Game axes (z up, +y forward, +x right) to MMD's (y up, facing -z, +x left).
+inline Point gameToMmdAxes(const Point& v) {
+    return {-v.x, v.z, -v.y};
+}
+
+// The same turn as a rotation matrix, in column form.
+Rotation gameToMmdRotation();
+
+}  // namespace zorvek

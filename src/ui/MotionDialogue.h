@@ -1,0 +1,11 @@
+#pragma once
+
+#include "jobs/ConversionTables.h"
+#include "ui/Console.h"
+
+namespace zorvek {
+
+// Menu entry 2: the whole IFP to VMD dialogue. Prints its own errors.
+void convertIfpToVmd(Console& console, const ConversionTables& tables);
+
+}  // namespace zorvek
