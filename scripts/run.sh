@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program (a plain Release build, no
 # tests), and converts the bundled sample model in all three bone modes into
-# out/sample/, with its textures from the sample's TXD beside the models.
+# out/sample/, with its textures from the sample's TXD beside the models, and
+# the sample's animations into motions for the mmd-mode model.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,8 +17,11 @@ for mode in none info mmd; do
     build/run/src/app/zorvek convert samples/zorvek_sample.dff -o "$out/zorvek_sample_$mode.pmx" \
         --mode "$mode" --tables data --force
 done
+echo "== motions for zorvek_sample_mmd.pmx"
+build/run/src/app/zorvek ifp2vmd samples/zorvek_sample.ifp --model samples/zorvek_sample.dff --mode mmd \
+    -d "$out/motions" --tables data --force
 echo
 echo "Wrote:"
-ls -l "$out"
+ls -l "$out" "$out/motions"
 echo
 echo "Start the menu with:  (cd data && ../build/run/src/app/zorvek)"

@@ -90,7 +90,6 @@ void writeAll(Console& console, const MotionTarget& target, const IfpFile& file,
     }
     printLine(console, "出力しています...");
     const JobReport report = reportTo(console);
-    std::size_t written = 0;
     std::vector<fs::path> claimed;
     for (std::size_t i = 0; i < file.animations.size(); ++i) {
         const IfpAnimation& animation = file.animations[i];
@@ -109,13 +108,11 @@ void writeAll(Console& console, const MotionTarget& target, const IfpFile& file,
             }
             writeMotionFile(target, animation, {paths[i], inputs, true}, report);
             claimed.push_back(paths[i]);
-            ++written;
         } catch (const UserMessageError& error) {
             printError(console, error.what());
         }
     }
-    printLine(console, "出力が完了しました (" + std::to_string(written) + "/" +
-                           std::to_string(file.animations.size()) + ")");
+    printLine(console, "出力が完了しました");
 }
 
 }  // namespace

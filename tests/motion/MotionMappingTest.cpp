@@ -8,7 +8,9 @@
 #include "motion/MotionBuilder.h"
 #include "motion/MotionRig.h"
 #include "pmx/PmxBonePlan.h"
+#include "ifp/IfpReader.h"
 #include "skeleton/Skeleton.h"
+#include "support/ifp/IfpBuilder.h"
 
 #include <glm/gtc/quaternion.hpp>
 #include <gtest/gtest.h>
@@ -174,7 +176,7 @@ TEST_P(MotionMatchesTheGame, JointsAndAxesAtEveryFrame) {
                 << "frame " << frame << " IK " << ik;
         }
     }
-    RecordProperty("largest_joint_error", std::to_string(largest));
+    RecordProperty("largest_joint_error", std::to_string(largest));  // for the benchmark notes
 }
 
 INSTANTIATE_TEST_SUITE_P(AllModes, MotionMatchesTheGame,
@@ -223,6 +225,31 @@ TEST(MotionKeys, APartialAnimationKeysItsTrackedBonesAsTheFullOneDoes) {
         for (std::size_t i = 0; i < track.keys.size(); ++i) {
             EXPECT_EQ(track.keys[i].rotation, same->keys[i].rotation);
             EXPECT_EQ(track.keys[i].position, same->keys[i].position);
+        }
+    }
+}
+
+TEST(MotionKeys, TheSameAnimationFromEitherFileFormatMakesTheSameMotion) {
+    Prepared p = prepare(ConversionMode::NamesAndAxes);
+    IfpFile file;
+    file.animations = {walkAnimation(p.model)};
+    // Float keys in both, so that nothing is rounded: ANP3 types 1 and 2, and
+    // ANPK, whose stored rotations the game negates.
+    test::Anp3Options floats;
+    floats.frameType = [&](std::size_t, std::size_t track) {
+        return file.animations[0].tracks[track].hasTranslation ? 2 : 1;
+    };
+    const IfpFile anp3 = readIfp(test::buildAnp3(file, floats));
+    const IfpFile anpk = readIfp(test::buildAnpk(file, true));
+    const auto ignore = [](const std::string&) {};
+    const VmdMotion fromAnp3 = buildMotion(p.rig, p.model, anp3.animations.at(0), ignore);
+    const VmdMotion fromAnpk = buildMotion(p.rig, p.model, anpk.animations.at(0), ignore);
+    ASSERT_EQ(fromAnp3.tracks.size(), fromAnpk.tracks.size());
+    for (std::size_t t = 0; t < fromAnp3.tracks.size(); ++t) {
+        ASSERT_EQ(fromAnp3.tracks[t].keys.size(), fromAnpk.tracks[t].keys.size());
+        for (std::size_t k = 0; k < fromAnp3.tracks[t].keys.size(); ++k) {
+            EXPECT_EQ(fromAnp3.tracks[t].keys[k].rotation, fromAnpk.tracks[t].keys[k].rotation);
+            EXPECT_EQ(fromAnp3.tracks[t].keys[k].position, fromAnpk.tracks[t].keys[k].position);
         }
     }
 }

@@ -76,6 +76,7 @@ TEST_P(MmdRuntimePlays, TheSampleWalkAsTheGameDoes) {
         test::runCommand("node " + test::shellQuoted(runtimeFolder / "check-motion.mjs") + " " +
                          test::shellQuoted(pmx) + " " + test::shellQuoted(vmd) + " " + test::shellQuoted(expected));
     EXPECT_EQ(result.status, 0) << result.output;
+    RecordProperty("runtime", result.output);
     const std::uint32_t frames = lastMotionFrame(*walk) + 1;
     const std::string checked = "checked " + std::to_string(rig.bones.size() * frames) + " positions in " +
                                 std::to_string(frames) + " frames";

@@ -143,10 +143,10 @@ SamplePose walkPose(float seconds) {
 SamplePose wavePose(float seconds) {
     SamplePose pose;
     const float raise = smoothStep(seconds / 0.5f);
-    // The right arm lifted sideways (about the front axis) and the forearm up,
-    // then the hand waving about the front axis.
-    pose.turns[RUpperArm] = {{front, 75 * raise}};
-    pose.turns[RForeArm] = {{front, 70 * raise + 20 * raise * portableSin(2 * pi * 1.5f * seconds)}};
+    // The right arm lifted sideways (a negative turn about the front axis
+    // raises the ped's right) and the forearm up, then waving about that axis.
+    pose.turns[RUpperArm] = {{front, -75 * raise}};
+    pose.turns[RForeArm] = {{front, -70 * raise - 20 * raise * portableSin(2 * pi * 1.5f * seconds)}};
     pose.turns[Head] = {{up, -15 * raise}};
     return pose;
 }
