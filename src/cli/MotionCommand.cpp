@@ -21,8 +21,8 @@ void listAnimations(CliReporter& report, const IfpFile& file) {
         char line[64];
         std::snprintf(line, sizeof line, "%8.3f s %4zu bones  ", static_cast<double>(animation.duration()),
                       animation.tracks.size());
-        // The name last: it carries no encoding, and any byte may be in it.
-        report.progress(line + utf16ToUtf8(widenBytes(animation.name)));
+        // The name last: any byte may be in it.
+        report.progress(line + shownAnimationName(animation.name));
     }
 }
 
@@ -78,7 +78,7 @@ int runIfpToVmd(CliReporter& report, const MotionOptions& options, const fs::pat
     for (const IfpAnimation* animation : selected) {
         succeeded += runJob(report, [&] {
             const fs::path output = motionTarget(options, input, *animation);
-            claimed.claim(output, utf8ToPath(animation->name));
+            claimed.claim(output, utf8ToPath(shownAnimationName(animation->name)));
             writeMotionFile(*target, *animation, {output, {input, modelPath}, options.force}, jobReport);
         }) ? 1 : 0;
     }
@@ -86,8 +86,11 @@ int runIfpToVmd(CliReporter& report, const MotionOptions& options, const fs::pat
         report.progress("成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(selected.size() - succeeded) +
                         " 件");
     }
+    if (succeeded != selected.size()) {
+        return 1;
+    }
     jobReport.progress("出力が完了しました");
-    return succeeded == selected.size() ? 0 : 1;
+    return 0;
 }
 
 void defineIfpToVmd(CLI::App& app, MotionOptions& options) {

@@ -1,6 +1,7 @@
 #include "ifp/IfpAnimation.h"
 
 #include "base/TextBlanks.h"
+#include "base/TextEncoding.h"
 
 #include <algorithm>
 
@@ -30,6 +31,10 @@ float IfpAnimation::duration() const {
     return last;
 }
 
+std::string shownAnimationName(std::string_view name) {
+    return utf16ToUtf8(widenBytes(name));
+}
+
 const IfpAnimation* findAnimation(const IfpFile& file, std::string_view name) {
     const std::string_view wanted = trimBlanks(name);
     // A blank answer names nothing, not an animation whose name is blank.
@@ -37,7 +42,9 @@ const IfpAnimation* findAnimation(const IfpFile& file, std::string_view name) {
         return nullptr;
     }
     for (const IfpAnimation& animation : file.animations) {
-        if (equalIgnoringAsciiCase(trimBlanks(animation.name), wanted)) {
+        // Typed as stored, or as shown: UTF-8 of the name's bytes taken as characters.
+        const std::string_view stored = trimBlanks(animation.name);
+        if (equalIgnoringAsciiCase(stored, wanted) || equalIgnoringAsciiCase(shownAnimationName(stored), wanted)) {
             return &animation;
         }
     }

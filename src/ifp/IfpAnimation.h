@@ -52,6 +52,10 @@ struct IfpFile {
 // The first animation of that name, compared without regard to ASCII case
 // and without the blanks around either name; nullptr when there is none or
 // the name is blank.
+// A name's bytes carry no encoding: each is shown as the character of its
+// value, in UTF-8, wherever the name reaches the user.
+std::string shownAnimationName(std::string_view name);
+
 const IfpAnimation* findAnimation(const IfpFile& file, std::string_view name);
 
 }  // namespace zorvek

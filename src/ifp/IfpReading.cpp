@@ -16,7 +16,14 @@ UserMessageError IfpPath::brokenFile() const {
 }
 
 std::string partName(const std::string& name, std::size_t number) {
-    return name.empty() ? "#" + std::to_string(number) : name;
+    if (!name.empty()) {
+        return name;
+    }
+    // Appended rather than "#" + std::to_string(number): mingw's GCC 12 at -O3
+    // takes that form for an overlapping copy (a false -Wrestrict).
+    std::string numbered = "#";
+    numbered += std::to_string(number);
+    return numbered;
 }
 
 void appendKey(const ByteReader& reader, std::vector<IfpKey>& keys, const IfpKey& key) {

@@ -69,7 +69,7 @@ std::vector<const IfpAnimation*> selectAnimations(const IfpFile& file, const std
 
 fs::path motionFileName(std::string_view animationName) {
     // The bytes of a name carry no encoding; each is taken as the character of its value.
-    std::string name = utf16ToUtf8(widenBytes(trimBlanks(animationName)));
+    std::string name = shownAnimationName(trimBlanks(animationName));
     for (char& c : name) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
@@ -83,8 +83,11 @@ fs::path motionFileName(std::string_view animationName) {
     if (!name.empty() && name.front() == '.') {
         name.front() = '_';
     }
-    if (name.empty() || isDeviceName(name)) {
-        name.insert(0, "_");
+    // Windows takes "nul.walk" for the device too: the part before the first dot counts.
+    if (name.empty() || isDeviceName(std::string_view(name).substr(0, name.find('.')))) {
+        // One character, not the string "_": mingw's GCC 12 at -O3 takes a
+        // string inserted at 0 for an overlapping copy (a false -Wrestrict).
+        name.insert(name.begin(), '_');
     }
     return utf8ToPath(name + ".vmd");
 }

@@ -165,7 +165,7 @@ private:
 std::uint32_t lastMotionFrame(const IfpAnimation& animation) {
     const float duration = animation.duration();
     if (!std::isfinite(duration) || duration > longestMotionSeconds) {
-        throw UserMessageError("アニメーションが長すぎます: " + animation.name);
+        throw UserMessageError("アニメーションが長すぎます: " + shownAnimationName(animation.name));
     }
     if (duration <= 0) {
         return 0;
@@ -183,7 +183,7 @@ VmdMotion buildMotion(const MotionRig& rig, const DffModel& model, const IfpAnim
     MotionWriter writer(rig, model, animation);
     VmdMotion motion = writer.write(lastFrame);
     if (motion.tracks.empty()) {
-        warn("モデルのボーンを動かすトラックがありません: " + animation.name);
+        warn("モデルのボーンを動かすトラックがありません: " + shownAnimationName(animation.name));
     }
     return motion;
 }

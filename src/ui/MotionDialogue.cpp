@@ -28,7 +28,7 @@ constexpr std::string_view animationPrompt = "アニメーション名を入力�
 const IfpAnimation* askAnimation(Console& console, const IfpFile& file, bool& all) {
     std::vector<std::string> names;
     for (const IfpAnimation& animation : file.animations) {
-        names.push_back(animation.name);
+        names.push_back(shownAnimationName(animation.name));
     }
     for (;;) {
         console.endLine();
@@ -98,7 +98,9 @@ void writeAll(Console& console, const MotionTarget& target, const IfpFile& file,
             // file name cannot hold would land on one file: the first keeps it.
             for (const fs::path& earlier : claimed) {
                 if (isSameFile(earlier, paths[i]) || earlier == paths[i]) {
-                    throw UserMessageError("同じ名前のファイルに出力するアニメーションがあります: " + animation.name);
+                    // The name's bytes carry no encoding: each is shown as the character of its value.
+                    throw UserMessageError("同じ名前のファイルに出力するアニメーションがあります: " +
+                                           shownAnimationName(animation.name));
                 }
             }
             std::error_code error;
@@ -108,6 +110,9 @@ void writeAll(Console& console, const MotionTarget& target, const IfpFile& file,
             }
             writeMotionFile(target, animation, {paths[i], inputs, true}, report);
             claimed.push_back(paths[i]);
+        } catch (const FileAccessError& error) {
+            // Only the files written are listed: the one that failed is named here.
+            printError(console, std::string(error.what()) + ": " + pathToUtf8(error.path()));
         } catch (const UserMessageError& error) {
             printError(console, error.what());
         }
