@@ -17,6 +17,7 @@ namespace zorvek {
 namespace {
 
 constexpr char unmappable = '?';
+constexpr char16_t undecodable = u'\uFFFD';
 
 bool isSurrogate(char16_t unit) {
     return unit >= 0xD800 && unit <= 0xDFFF;
@@ -30,6 +31,10 @@ bool isLowSurrogate(char16_t unit) {
 
 bool isLeadByte(std::uint8_t byte) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool isTrailByte(std::uint8_t byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
 }
 
 // Shift-JIS's single bytes: ASCII and the half-width katakana. Windows also
@@ -52,6 +57,20 @@ public:
         BOOL usedDefault = FALSE;
         const int written = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, &wide, 1, out, 2, nullptr, &usedDefault);
         return written <= 0 || usedDefault ? 0 : static_cast<std::size_t>(written);
+    }
+
+    // The character of one or two bytes; false when the code page has none.
+    // Without MB_ERR_INVALID_CHARS Windows would give U+30FB or a default
+    // character, which glibc does not.
+    bool decode(const char* in, std::size_t inSize, char16_t& out) const {
+        wchar_t wide[2];
+        const int written =
+            MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, in, static_cast<int>(inSize), wide, 2);
+        if (written != 1) {
+            return false;
+        }
+        out = static_cast<char16_t>(wide[0]);
+        return true;
     }
 };
 
@@ -100,6 +119,15 @@ public:
             return 0;
         }
         return written;
+    }
+
+    bool decode(const char* in, std::size_t inSize, char16_t& out) const {
+        unsigned char unit[4];
+        if (fromSjis_.convert(in, inSize, reinterpret_cast<char*>(unit), sizeof unit) != 2) {
+            return false;
+        }
+        out = static_cast<char16_t>(unit[0] | unit[1] << 8);
+        return true;
     }
 
 private:
@@ -152,6 +180,34 @@ std::string cutShiftJis(std::string_view sjis, std::size_t maxBytes) {
         end += length;
     }
     return std::string(sjis.substr(0, end));
+}
+
+// One character at a time, as toShiftJis: the converters only ever see
+// whole characters, so neither is left to resynchronise after a bad byte
+// its own way.
+std::u16string fromShiftJis(std::string_view sjis) {
+    std::u16string result;
+    result.reserve(sjis.size());
+    const CodePage932 codePage;
+    std::size_t i = 0;
+    while (i < sjis.size()) {
+        const auto byte = static_cast<std::uint8_t>(sjis[i]);
+        if (byte < 0x80) {
+            result.push_back(static_cast<char16_t>(byte));
+            ++i;
+            continue;
+        }
+        const bool pair =
+            isLeadByte(byte) && i + 1 < sjis.size() && isTrailByte(static_cast<std::uint8_t>(sjis[i + 1]));
+        const std::size_t length = pair ? 2 : 1;
+        char16_t unit = undecodable;
+        if ((pair || isSingleByteCharacter(byte)) && !codePage.decode(sjis.data() + i, length, unit)) {
+            unit = undecodable;
+        }
+        result.push_back(unit);
+        i += length;
+    }
+    return result;
 }
 
 }  // namespace zorvek

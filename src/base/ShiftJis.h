@@ -17,4 +17,13 @@ std::string toShiftJis(std::u16string_view text);
 // does not fit whole: a lead byte never stays without its trail byte.
 std::string cutShiftJis(std::string_view sjis, std::size_t maxBytes);
 
+// Shift-JIS text from a file (code page 932, the system's converter again)
+// in UTF-16, for messages and names shown to the user. A lead byte takes the
+// next byte with it when that is a trail byte (40-7E, 80-FC); a pair the code
+// page has no character for becomes one U+FFFD, and so does every byte that
+// starts no character: a lead byte without its trail byte (the next byte is
+// then read on its own), 80, A0 and FD-FF (which only Windows gives
+// characters). Both platforms give the same text.
+std::u16string fromShiftJis(std::string_view sjis);
+
 }  // namespace zorvek

@@ -1,72 +1,27 @@
 #include "motion/PoseMath.h"
 
-#include <cmath>
+#include "base/PlainQuaternion.h"
 
 namespace zorvek {
 
 namespace {
 
-// sin x for 0 <= x <= pi / 2 by its Taylor series: the 13 terms below leave an
-// error under 1e-17 at pi / 2.
-double sineOfSmallAngle(double x) {
-    const double x2 = x * x;
-    double sum = 0;
-    // Horner's scheme from the x^25 term down to x.
-    for (int n = 12; n >= 0; --n) {
-        const double k = 2.0 * n + 1.0;
-        sum = 1.0 - sum * x2 / ((k + 1.0) * (k + 2.0));
-    }
-    return x * sum;
+Quaternion toGlm(const PlainQuaternion& q) {
+    return Quaternion(q.w, q.x, q.y, q.z);
 }
 
-// atan x for 0 <= x <= 1: two half-angle steps bring x under 0.2, where 20
-// terms of the series are exact to double precision.
-double arcTangentOfUnitRange(double x) {
-    for (int step = 0; step < 2; ++step) {
-        x = x / (1.0 + std::sqrt(1.0 + x * x));
-    }
-    const double x2 = x * x;
-    double sum = 0;
-    for (int n = 20; n >= 0; --n) {
-        sum = 1.0 / (2.0 * n + 1.0) - x2 * sum;
-    }
-    return 4.0 * x * sum;
-}
-
-double length(const Quaternion& q) {
-    return std::sqrt(q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w);
+PlainQuaternion toPlain(const Quaternion& q) {
+    return {q.x, q.y, q.z, q.w};
 }
 
 }  // namespace
 
 Quaternion unitQuaternion(const Vec4& stored) {
-    const Quaternion q(stored.w, stored.x, stored.y, stored.z);
-    const double norm = length(q);
-    if (!(norm > 0) || !std::isfinite(norm)) {
-        return Quaternion(1, 0, 0, 0);
-    }
-    return Quaternion(q.w / norm, q.x / norm, q.y / norm, q.z / norm);
+    return toGlm(unitPlainQuaternion(stored));
 }
 
 Quaternion slerpShortArc(Quaternion a, Quaternion b, double u) {
-    if (a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w < 0) {
-        b = Quaternion(-b.w, -b.x, -b.y, -b.z);
-    }
-    const Quaternion difference(a.w - b.w, a.x - b.x, a.y - b.y, a.z - b.z);
-    const Quaternion sum(a.w + b.w, a.x + b.x, a.y + b.y, a.z + b.z);
-    // Half the angle between the rotations, from the chord lengths; exact
-    // near 0, where acos of the dot product loses its digits.
-    const double theta = 2.0 * arcTangentOfUnitRange(length(difference) / length(sum));
-    double wa = 1.0 - u;
-    double wb = u;
-    if (theta > 1e-9) {
-        const double s = sineOfSmallAngle(theta);
-        wa = sineOfSmallAngle((1.0 - u) * theta) / s;
-        wb = sineOfSmallAngle(u * theta) / s;
-    }
-    const Quaternion mixed(wa * a.w + wb * b.w, wa * a.x + wb * b.x, wa * a.y + wb * b.y, wa * a.z + wb * b.z);
-    const double norm = length(mixed);
-    return Quaternion(mixed.w / norm, mixed.x / norm, mixed.y / norm, mixed.z / norm);
+    return toGlm(slerpShortArc(toPlain(a), toPlain(b), u));
 }
 
 Rotation columnForm(const std::array<Vec3, 3>& rows) {

@@ -22,9 +22,7 @@ using Point = glm::dvec3;
 // or one that is not finite, which no rotation can come from.
 Quaternion unitQuaternion(const Vec4& stored);
 
-// Spherical interpolation on the shorter arc, from a (u = 0) to b (u = 1).
-// Only + - * / and sqrt, which every platform rounds alike, so a motion is
-// the same file on each of them.
+// base/PlainQuaternion's, for glm's quaternions.
 Quaternion slerpShortArc(Quaternion a, Quaternion b, double u);
 
 // The column form of rows 0 to 2 of a row-vector matrix: its transpose.

@@ -1,4 +1,4 @@
-#include "AllocationWatch.h"
+#include "support/AllocationWatch.h"
 #include "IfpTestSupport.h"
 
 #include <gtest/gtest.h>

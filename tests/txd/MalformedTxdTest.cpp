@@ -1,4 +1,4 @@
-#include "AllocationWatch.h"
+#include "support/AllocationWatch.h"
 #include "TxdTestSupport.h"
 
 #include <gtest/gtest.h>

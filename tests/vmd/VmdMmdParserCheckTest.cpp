@@ -24,7 +24,8 @@ test::CommandResult check(const VmdMotion& motion, const std::string& expectatio
     test::TempDir dir;
     const std::filesystem::path file = dir.write("motion.vmd", writeVmd(motion, [](const std::string&) {}).span());
     const std::filesystem::path expected = dir.write("expected.json", expectations);
-    return test::runCommand("node " + test::shellQuoted(checkerFolder / "check-vmd.js") + " " + test::shellQuoted(file) + " " + test::shellQuoted(expected));
+    return test::runCommand("node " + test::shellQuoted(checkerFolder / "check-vmd.js") + " " +
+                            test::shellQuoted(file) + " " + test::shellQuoted(expected));
 }
 
 VmdMotion legMotion() {

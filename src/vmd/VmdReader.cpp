@@ -1,0 +1,194 @@
+#include "vmd/VmdReader.h"
+
+#include "base/ByteReader.h"
+#include "base/FileIo.h"
+#include "base/UserMessageError.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+namespace zorvek {
+
+namespace {
+
+constexpr std::string_view magic = "Vocaloid Motion Data 0002";
+constexpr std::string_view oldMagic = "Vocaloid Motion Data file";
+// The header field is wider than either text; what follows the text is not read.
+constexpr std::size_t magicFieldSize = 30;
+constexpr std::size_t modelNameSize = 20;
+constexpr std::size_t oldModelNameSize = 10;
+
+constexpr std::size_t boneNameSize = 15;
+// Name, frame, position, rotation quaternion, interpolation.
+constexpr std::size_t boneKeySize = boneNameSize + 4 + 12 + 16 + 64;
+static_assert(boneKeySize == 111);
+
+constexpr std::size_t ikNameSize = 20;
+// Frame, shown, IK count; then per IK its name and whether it is on.
+constexpr std::size_t showIkFrameHeadSize = 4 + 1 + 4;
+constexpr std::size_t ikStateSize = ikNameSize + 1;
+
+// The sections between the bone keys and the show/IK frames, which the
+// conversion does not use: a count, then keys of a fixed size.
+struct SkippedSection {
+    std::string_view part;
+    std::size_t keySize;
+};
+constexpr SkippedSection skippedSections[] = {
+    {"モーフキー", 15 + 4 + 4},                    // name, frame, weight
+    {"カメラキー", 4 + 4 + 12 + 12 + 24 + 4 + 1},  // frame, distance, target, angles, curves, view angle, perspective
+    {"照明キー", 4 + 12 + 12},                     // frame, colour, direction
+    {"セルフ影キー", 4 + 1 + 4},                   // frame, mode, distance
+};
+
+bool startsWith(std::span<const std::uint8_t> bytes, std::string_view text) {
+    return bytes.size() >= text.size() && std::equal(text.begin(), text.end(), bytes.begin());
+}
+
+Vec3 readVec3(ByteReader& input) {
+    Vec3 v;
+    v.x = input.f32();
+    v.y = input.f32();
+    v.z = input.f32();
+    return v;
+}
+
+VmdFileKey readBoneKey(ByteReader& input) {
+    VmdFileKey key;
+    key.frame = input.u32();
+    key.position = readVec3(input);
+    key.rotation.x = input.f32();
+    key.rotation.y = input.f32();
+    key.rotation.z = input.f32();
+    key.rotation.w = input.f32();
+    const std::span<const std::uint8_t> curves = input.view(key.interpolation.size());
+    std::copy(curves.begin(), curves.end(), key.interpolation.begin());
+    return key;
+}
+
+// The keys of one bone in the order they play: each as its frame in the high
+// 32 bits and its number in the file in the low ones, sorted as numbers, so
+// that keys on one frame keep the file's order.
+using KeyOrder = std::vector<std::uint64_t>;
+
+std::uint32_t numberInFile(std::uint64_t entry) {
+    return static_cast<std::uint32_t>(entry);
+}
+
+void sortKeyOrder(KeyOrder& order) {
+    if (!std::is_sorted(order.begin(), order.end())) {
+        std::sort(order.begin(), order.end());
+    }
+}
+
+// Keys of all bones come mixed in one list, in no order of frames. A first
+// pass finds each key's bone through a map from name to place (one step
+// however many bones there are) and orders the bones' keys by frame; the
+// second reads each key once, straight into its place.
+std::vector<VmdBoneKeys> readBoneKeys(ByteReader& input, const ByteReader::ErrorMaker& brokenFile) {
+    const std::uint32_t count = input.u32();
+    input.requireCount(count, boneKeySize);
+    const std::span<const std::uint8_t> records = input.view(std::uint64_t{count} * boneKeySize);
+
+    std::vector<VmdBoneKeys> bones;
+    std::vector<KeyOrder> orders;
+    std::unordered_map<std::string, std::size_t> placeOfName;
+    ByteReader heads(records, brokenFile);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::string name = heads.text(boneNameSize);
+        const std::uint32_t frame = heads.u32();
+        heads.skip(boneKeySize - boneNameSize - 4);
+        const auto [at, added] = placeOfName.try_emplace(std::move(name), bones.size());
+        if (added) {
+            bones.push_back({at->first, {}});
+            orders.emplace_back();
+        }
+        orders[at->second].push_back(std::uint64_t{frame} << 32 | i);
+    }
+    for (std::size_t b = 0; b < bones.size(); ++b) {
+        sortKeyOrder(orders[b]);
+        std::vector<VmdFileKey>& keys = bones[b].keys;
+        keys.reserve(orders[b].size());
+        for (const std::uint64_t entry : orders[b]) {
+            const std::size_t at = std::size_t{numberInFile(entry)} * boneKeySize + boneNameSize;
+            ByteReader record(records.subspan(at, boneKeySize - boneNameSize), brokenFile);
+            keys.push_back(readBoneKey(record));
+        }
+    }
+    return bones;
+}
+
+VmdShowIkFrame readShowIkFrame(ByteReader& input) {
+    VmdShowIkFrame frame;
+    frame.frame = input.u32();
+    frame.visible = input.u8() != 0;
+    const std::uint32_t ikCount = input.u32();
+    input.requireCount(ikCount, ikStateSize);
+    frame.iks.reserve(ikCount);
+    for (std::uint32_t i = 0; i < ikCount; ++i) {
+        VmdIkState ik;
+        ik.sjisName = input.text(ikNameSize);
+        ik.enabled = input.u8() != 0;
+        frame.iks.push_back(std::move(ik));
+    }
+    return frame;
+}
+
+std::vector<VmdShowIkFrame> readShowIkFrames(ByteReader& input) {
+    const std::uint32_t count = input.u32();
+    input.requireCount(count, showIkFrameHeadSize);
+    std::vector<VmdShowIkFrame> frames;
+    frames.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        frames.push_back(readShowIkFrame(input));
+    }
+    // Stable: of frames on one frame number, the later in the file rules.
+    std::stable_sort(frames.begin(), frames.end(),
+                     [](const VmdShowIkFrame& a, const VmdShowIkFrame& b) { return a.frame < b.frame; });
+    return frames;
+}
+
+}  // namespace
+
+VmdFile readVmd(std::span<const std::uint8_t> bytes) {
+    const bool old = startsWith(bytes, oldMagic);
+    if (!old && !startsWith(bytes, magic)) {
+        throw UserMessageError("VMDファイルではありません");
+    }
+    // The section being read, which a broken-file message names.
+    std::string part = "VMD";
+    const ByteReader::ErrorMaker brokenFile = [&part] {
+        return UserMessageError("ファイルが壊れています (" + part + ")");
+    };
+    ByteReader input(bytes, brokenFile);
+    input.skip(magicFieldSize);
+    VmdFile file;
+    file.sjisModelName = input.text(old ? oldModelNameSize : modelNameSize);
+
+    part = "VMD\\ボーンキー";
+    file.bones = readBoneKeys(input, brokenFile);
+    for (const SkippedSection& section : skippedSections) {
+        part = "VMD\\" + std::string(section.part);
+        if (input.atEnd()) {
+            return file;
+        }
+        // skip checks the whole size at once; 64 bits hold any count times a key.
+        input.skip(std::uint64_t{input.u32()} * section.keySize);
+    }
+    part = "VMD\\表示・IK";
+    if (!input.atEnd()) {
+        file.showIk = readShowIkFrames(input);
+    }
+    return file;
+}
+
+VmdFile readVmdFile(const std::filesystem::path& path) {
+    const Bytes bytes = readWholeFile(path);
+    return readVmd(bytes);
+}
+
+}  // namespace zorvek
