@@ -198,7 +198,10 @@ TEST_P(MotionCommandAll, WritesEveryAnimationUnderItsName) {
     }
     const RunResult result = convert(arguments);
     ASSERT_EQ(result.status, 0) << result.err;
-    const fs::path out = folder / GetParam().outputFolder;
+    // The folder as typed: with "/" inside, which Windows keeps in the printed paths.
+    const fs::path out = GetParam().outputFolder.empty()
+                             ? folder.path()
+                             : fs::path(folder.path().string() + "/" + GetParam().outputFolder);
     std::string written;
     for (std::size_t i = 0; i < sampleAnimations.size(); ++i) {
         const fs::path path = out / (sampleAnimations[i] + ".vmd");

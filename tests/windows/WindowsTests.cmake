@@ -29,7 +29,7 @@ set(ZORVEK_LINUX_BUILD ${PROJECT_SOURCE_DIR}/build/default
 # Runs zorvek.exe under wine and the Linux zorvek on the same answers; skipped
 # (77) when the Linux build is missing.
 function(zorvek_add_windows_end_to_end_tests)
-  foreach(run IN ITEMS menu convert rescale command-line)
+  foreach(run IN ITEMS menu convert rescale command-line motion)
     add_test(NAME windows.e2e.${run}
              COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/e2e.sh ${run} ${ZORVEK_LINUX_BUILD}
                      $<TARGET_FILE:zorvek> ${ZORVEK_WINE_RUN} ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR}/e2e/${run})

@@ -4,8 +4,8 @@
 # files byte for byte and show the same dialogue (line ends and the spelling of
 # the work folder aside).
 #   e2e.sh RUN LINUX_BUILD ZORVEK_EXE WINE_RUN SOURCE_DIR WORK_DIR
-# RUN is menu, convert, rescale or command-line. Exits 77 (skipped) without a
-# Linux build.
+# RUN is menu, convert, rescale, command-line or motion. Exits 77 (skipped)
+# without a Linux build.
 set -euo pipefail
 
 run=$1
@@ -45,8 +45,21 @@ prepare() {
     cp "$dictionary" "$folder/モデル.txd"
 }
 
+# The sample's animation file beside the model, from the same place as the model.
+prepare_animations() {
+    local folder=$1 animations=$source/samples/zorvek_sample.ifp
+    if [[ ! -f "$animations" ]]; then
+        animations=$work/generated/zorvek_sample.ifp
+        [[ -f "$animations" ]] || "$linux_build/tools/sample/zorvek-sample" "$work/generated" >/dev/null
+    fi
+    cp "$animations" "$folder/anim.ifp"
+    cp "$animations" "$folder/アニメ.ifp"
+}
+
 # run_both ANSWERS [ARGUMENT...]: both programs in their folders; transcripts
-# in linux.txt and windows.txt, exit statuses checked.
+# in linux.txt and windows.txt, exit statuses checked. Both transcripts hold
+# standard error too, where the warnings go; wine itself is kept quiet
+# (WINEDEBUG=-all), so whatever else it might say there fails the comparison.
 run_both() {
     local answers=$1
     shift
@@ -55,9 +68,9 @@ run_both() {
     (cd "$work/linux" && printf '%s' "$answers" | "$linux_zorvek" "$@" >"$work/linux.txt" 2>&1) || status=$?
     [[ $status -eq 0 ]] || fail "Linux zorvek $* ended with $status"
     status=0
-    (cd "$work/windows" && printf '%s' "$answers" | "$wine_run" "$exe" "$@" >"$work/windows.txt" 2>"$work/wine-stderr.txt") ||
+    (cd "$work/windows" && printf '%s' "$answers" | "$wine_run" "$exe" "$@" >"$work/windows.txt" 2>&1) ||
         status=$?
-    [[ $status -eq 0 ]] || fail "zorvek.exe $* ended with $status: $(cat "$work/wine-stderr.txt")"
+    [[ $status -eq 0 ]] || fail "zorvek.exe $* ended with $status: $(tail -n 5 "$work/windows.txt")"
 }
 
 # The Windows transcript must end every line in CR LF; without the CRs, with
@@ -91,6 +104,19 @@ same_images() {
     [[ $found -gt 0 ]] || fail "no texture images in $folder"
 }
 
+# The motions in the folder: as many as expected from each program, each the same bytes.
+same_motions() {
+    local folder=$1 expected=$2 motion linux_count windows_count
+    linux_count=$(find "$work/linux/$folder" -maxdepth 1 -name '*.vmd' | wc -l)
+    windows_count=$(find "$work/windows/$folder" -maxdepth 1 -name '*.vmd' | wc -l)
+    [[ $linux_count -eq $expected ]] || fail "Linux zorvek wrote $linux_count motion(s) into $folder, not $expected"
+    [[ $windows_count -eq $expected ]] || fail "zorvek.exe wrote $windows_count motion(s) into $folder, not $expected"
+    for motion in "$work/linux/$folder"/*.vmd; do
+        [[ -f "$motion" ]] || continue
+        same_file "${motion#"$work/linux/"}"
+    done
+}
+
 same_file() {
     local name=$1
     if [[ ! -f "$work/linux/$name" ]]; then
@@ -109,10 +135,12 @@ prepare "$work/windows"
 
 case "$run" in
 menu)
-    # Every entry and the keys no entry takes: letters, Enter, a digit out of range.
-    run_both $'1\nv\n2\nI\nx\n\n6\nあ\nq\n'
+    # Every entry and the keys no entry takes: letters, Enter, a digit out of
+    # range. Entry 2 asks for a file, and an empty answer leaves it.
+    run_both $'1\nv\n2\n\nI\n\nx\n\n6\nあ\nq\n'
     compare_transcripts
     grep -q "未対応の機能です" "$work/windows.txt" || fail "no unsupported-command message"
+    grep -q "IFPをVMDに変換します" "$work/windows.txt" || fail "no motion dialogue"
     grep -q "有効な文字を入力してください" "$work/windows.txt" || fail "no invalid-key message"
     # Without the tables: the error, then one key ends the program.
     rm "$work/linux/bones.dat" "$work/windows/bones.dat"
@@ -157,6 +185,39 @@ command-line)
     run_both "" rescale モデル.dff 大きい.dff 3
     compare_transcripts
     same_file 大きい.dff
+    ;;
+motion)
+    # The sample's four animations: "walk", "wave", "nod" and "look".
+    prepare_animations "$work/linux"
+    prepare_animations "$work/windows"
+    # The menu's entry: one animation in each of two modes under a name without
+    # extension, then all of them by Japanese names into a folder.
+    mkdir "$work/linux/全部" "$work/windows/全部"
+    run_both $'2\nanim.ifp\nmodel.dff\n1\nwalk\n歩く\n2\nanim.ifp\nmodel.dff\n2\nnod\nnod-info\n2\nアニメ.ifp\nモデル.dff\n3\n\n全部\n4\n'
+    compare_transcripts
+    same_file 歩く.vmd
+    same_file nod-info.vmd
+    same_motions 全部 4
+    # The command line, in the three modes, with the tables in a folder of their own.
+    mkdir "$work/linux/data" "$work/windows/data"
+    mv "$work"/linux/*.dat "$work/linux/data/"
+    mv "$work"/windows/*.dat "$work/windows/data/"
+    for mode in mmd none info; do
+        run_both "" ifp2vmd anim.ifp --model model.dff --mode "$mode" -d "$mode" --tables data
+        compare_transcripts
+        same_motions "$mode" 4
+    done
+    # Mode none keeps the game's bone names, two of which do not fit VMD's field:
+    # the warning, on standard error, is part of both dialogues.
+    run_both "" ifp2vmd anim.ifp --model model.dff --mode none --anim walk -o clavicles.vmd --tables data
+    compare_transcripts
+    same_file clavicles.vmd
+    grep -q "警告: VMDに入らない長いボーン名があります: Bip01 L Clavicle" "$work/windows.txt" ||
+        fail "no warning about a bone name too long for VMD"
+    # One animation named in another case, Japanese names in and out.
+    run_both "" ifp2vmd アニメ.ifp --model モデル.dff --mode mmd --anim WAVE -o 手を振る.vmd --tables data
+    compare_transcripts
+    same_file 手を振る.vmd
     ;;
 *)
     echo "unknown run: $run" >&2
