@@ -1,5 +1,5 @@
 // zorvek-fuzz-seeds OUTDIR: writes the fuzzers' seed inputs into
-// OUTDIR/<target>/, built with the tests' DFF, TXD and IFP builders and copied from
+// OUTDIR/<target>/, built with the tests' DFF, TXD and IFP builders and our VMD writer, and copied from
 // the shipped tables, so that no unexplained blobs need to be kept.
 
 #include "SyntheticModel.h"
@@ -8,7 +8,10 @@
 #include "support/dff/DffBuilder.h"
 #include "support/ifp/IfpBuilder.h"
 #include "support/txd/TxdPixels.h"
+#include "vmd/VmdWriter.h"
 
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -22,7 +25,7 @@ namespace fs = std::filesystem;
 using zorvek::Bytes;
 namespace test = zorvek::test;
 
-struct NamedDff {
+struct NamedSeed {
     std::string name;
     Bytes bytes;
 };
@@ -46,7 +49,7 @@ test::SkinnedModel warningModel() {
     return model;
 }
 
-std::vector<NamedDff> seedModels() {
+std::vector<NamedSeed> seedModels() {
     return {
         {"sample", test::buildDff(test::sampleSkinnedModel())},
         {"strip", test::buildDff(stripModel())},
@@ -55,10 +58,10 @@ std::vector<NamedDff> seedModels() {
     };
 }
 
-// The first byte of a DFF seed is the fuzzer's own parameter (mode or factor).
-void writeDffSeeds(const fs::path& folder, const std::vector<NamedDff>& models, int parameters) {
+// The first byte of a DFF or motion seed is the fuzzer's own parameter (mode or factor).
+void writeParameterSeeds(const fs::path& folder, const std::vector<NamedSeed>& models, int parameters) {
     fs::create_directories(folder);
-    for (const NamedDff& model : models) {
+    for (const NamedSeed& model : models) {
         for (int parameter = 0; parameter < parameters; ++parameter) {
             Bytes seed{static_cast<std::uint8_t>(parameter)};
             seed.insert(seed.end(), model.bytes.begin(), model.bytes.end());
@@ -79,11 +82,6 @@ zorvek::Image seedImage() {
     }
     return test::makeImage(8, 8, pixels, true);
 }
-
-struct NamedSeed {
-    std::string name;
-    Bytes bytes;
-};
 
 // One dictionary per pixel format and platform, one with every kind at once
 // (and a PS2 texture), one with mip levels and the padding real files carry.
@@ -164,6 +162,79 @@ std::vector<NamedSeed> seedIfpFiles() {
     return seeds;
 }
 
+// The standard ped skeleton's bone ids, which the synthetic model carries.
+constexpr std::array<std::int32_t, 32> pedBoneIds{0,  1,  2,  3,  4,  5,  8,  6,   7,   31,  32, 33, 34, 35, 36, 21,
+                                                  22, 23, 24, 25, 26, 302, 301, 201, 41, 42, 43, 44, 51, 52, 53, 54};
+
+// Keys at 0, 2, 3 (odd: between MMD's frames), 6 and 8 ticks of 1/60 s, each
+// turned further about one axis; translations where the track has them.
+std::vector<zorvek::IfpKey> turningKeys(float axisX, float axisZ, bool translated) {
+    std::vector<zorvek::IfpKey> keys;
+    for (int tick : {0, 2, 3, 6, 8}) {
+        const float half = 0.05f * static_cast<float>(tick);
+        zorvek::IfpKey key;
+        key.rotation = {axisX * std::sin(half), 0, axisZ * std::sin(half), std::cos(half)};
+        key.translation = translated ? zorvek::Vec3{0, 0.02f * static_cast<float>(tick), 1} : zorvek::Vec3{};
+        key.time = static_cast<float>(tick) / 60.0f;
+        keys.push_back(key);
+    }
+    return keys;
+}
+
+// For the motion fuzzer's ped: a full-body animation (Root moved, every bone
+// turning, Pelvis translated too), then a partial one turning the head, found
+// by id, and a hand, found by the synthetic model's frame name.
+zorvek::IfpFile seedMotions() {
+    zorvek::IfpFile file;
+    file.name = "ped";
+    zorvek::IfpAnimation body{"walk", {}};
+    for (std::int32_t id : pedBoneIds) {
+        const bool translated = id == 0 || id == 1;
+        body.tracks.push_back({"bone" + std::to_string(id), id, translated, turningKeys(1, 0, translated)});
+    }
+    zorvek::IfpAnimation partial{"look", {}};
+    partial.tracks.push_back({"Head", 5, false, turningKeys(0, 1, false)});
+    partial.tracks.push_back({"L Hand", -1, false, turningKeys(1, 1, false)});
+    file.animations = {body, partial};
+    return file;
+}
+
+// The reader's seeds and the motions above, as ANP3 and as ANPK with bone ids.
+std::vector<NamedSeed> seedMotionFiles() {
+    std::vector<NamedSeed> seeds = seedIfpFiles();
+    seeds.push_back({"motions-anp3", test::buildAnp3(seedMotions())});
+    seeds.push_back({"motions-anpk", test::buildAnpk(seedMotions(), true)});
+    return seeds;
+}
+
+// Motions as our writer writes them: bones with keys out of order and two on
+// one frame, show/IK frames, a long name cut to its field; the same without
+// anything after the bone keys, as old files end; and an empty motion.
+std::vector<NamedSeed> seedVmdFiles() {
+    using zorvek::VmdBoneKey;
+    zorvek::VmdMotion motion;
+    motion.modelName = u"ZORVEKモデル";
+    const std::vector<VmdBoneKey> keys = {
+        {30, {0, 10, 0}, {0.5f, 0.5f, 0.5f, 0.5f}},
+        {0, {1.5f, -2, 0.25f}, {0, 0, 0, 1}},
+        {10, {0, 1, 0}, {0, 0.7071f, 0, 0.7071f}},
+        {10, {0, 2, 0}, {0, -0.7071f, 0, -0.7071f}},
+        {11, {0, 3, 0}, {0, 0, 0, 1}},
+    };
+    motion.tracks = {{u"センター", keys}, {u"右ひざ", {keys[2]}}, {u"Bip01 L Clavicle", {keys[0], keys[1]}}};
+    motion.showIkKeys = {{20, true, {{u"右足ＩＫ", false}}}, {0, true, {{u"右足ＩＫ", true}, {u"左足ＩＫ", true}}}};
+    const auto ignore = [](const std::string&) {};
+    const zorvek::ByteBlock full = zorvek::writeVmd(motion, ignore);
+    const zorvek::ByteBlock empty = zorvek::writeVmd({}, ignore);
+    // Header, model name, count and the keys.
+    const std::size_t boneKeysEnd = 30 + 20 + 4 + 111 * (keys.size() + 1 + 2);
+    return {
+        {"motion", Bytes(full.begin(), full.end())},
+        {"bone-keys-only", Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(boneKeysEnd))},
+        {"empty", Bytes(empty.begin(), empty.end())},
+    };
+}
+
 void writeSeeds(const fs::path& folder, const std::vector<NamedSeed>& files) {
     fs::create_directories(folder);
     for (const NamedSeed& file : files) {
@@ -185,13 +256,15 @@ int main(int argc, char** argv) {
     }
     try {
         const fs::path out = argv[1];
-        const std::vector<NamedDff> models = seedModels();
-        writeDffSeeds(out / "convert", models, 3);
-        writeDffSeeds(out / "rescale", models, 1);
+        const std::vector<NamedSeed> models = seedModels();
+        writeParameterSeeds(out / "convert", models, 3);
+        writeParameterSeeds(out / "rescale", models, 1);
         copyTable(out / "bone_table", fs::path(ZORVEK_DATA_DIR) / "bones.dat");
         copyTable(out / "ik_table", fs::path(ZORVEK_DATA_DIR) / "iks.dat");
         writeSeeds(out / "txd", seedTextureDictionaries());
         writeSeeds(out / "ifp", seedIfpFiles());
+        writeSeeds(out / "vmd", seedVmdFiles());
+        writeParameterSeeds(out / "motion", seedMotionFiles(), 3);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zorvek-fuzz-seeds: %s\n", error.what());
         return 1;

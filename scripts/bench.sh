@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times whole zorvek processes on synthetic skinned models of growing size
-# (32 bones) against copying the same bytes with cp, and reports peak memory.
+# (32 bones) against copying the same bytes with cp, and reports peak memory;
+# then what textures add, the motions of a ped.ifp stand-in, and the start-up.
 # Not run by CI.
 #   bench.sh [VERTEX_COUNT ...]   default: 1000 10000 100000 1000000
 #   BENCH_RUNS (default 9) runs per command, the median is shown;
@@ -15,8 +16,9 @@ runs="${BENCH_RUNS:-9}"
 build="${BENCH_BUILD_DIR:-build/bench}"
 
 bash scripts/install-deps.sh build bench
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEK_BUILD_BENCH=ON >/dev/null
-cmake --build "$build" --target zorvek zorvek-bench-model zorvek-bench-txd >/dev/null
+# The tools too: the IFP generator animates the sample's skeleton.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEK_BUILD_BENCH=ON -DZORVEK_BUILD_TOOLS=ON >/dev/null
+cmake --build "$build" --target zorvek zorvek-bench-model zorvek-bench-txd zorvek-bench-ifp >/dev/null
 zorvek="$root/$build/src/app/zorvek"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zorvek-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -92,6 +94,28 @@ for kind in ped dxt5-2048; do
     awk -v k="$kind" -v b="$(size_of "$folder/ped.txd")" -v w="$with_ms" -v n="$without_ms" \
         'BEGIN { printf "| %s | %.0f | %.1f | %.1f | %.1f |\n", k, b / 1024, w, n, w - n }'
 done
+
+# Motions: a ped.ifp stand-in (bench/AnimationFileMain.cpp) made into one VMD
+# per animation for the bundled sample, against copying the IFP and the VMDs.
+echo
+summary=$("$root/$build/bench/zorvek-bench-ifp" "$work/ped.ifp")  # "330 animations, 657.5 s, N keys"
+echo "IFP: $summary, $(size_of "$work/ped.ifp") bytes"
+echo
+echo "| IFP | command | median ms | floor ms | ratio | ms per animation s | peak MiB | peak/(in+out) |"
+echo "|---|---|---:|---:|---:|---:|---:|---:|"
+motions="$work/motions"
+read -r ms kb < <(measure "$zorvek" ifp2vmd "$work/ped.ifp" --model samples/zorvek_sample.dff --mode mmd \
+    -d "$motions" --force --tables data)
+read -r floor_ms _ < <(measure sh -c 'cp "$1" "$3" && cp -rT "$2" "$4"' sh "$work/ped.ifp" "$motions" \
+    "$work/copy.ifp" "$work/copy-motions")
+in_bytes=$(size_of "$work/ped.ifp")
+out_bytes=$(find "$motions" -name '*.vmd' -printf '%s\n' | awk '{ sum += $1 } END { print sum }')
+animation_seconds=$(awk '{ print $3 }' <<<"$summary")
+awk -v n="$(find "$motions" -name '*.vmd' | wc -l)" -v ms="$ms" -v f="$floor_ms" -v s="$animation_seconds" \
+    -v kb="$kb" -v b="$((in_bytes + out_bytes))" 'BEGIN {
+    printf "| ped (%d animations, %.0f s) | ifp2vmd mmd | %9.1f | %9.1f | %5.2f | %6.2f | %8.1f | %5.2f |\n",
+        n, s, ms, f, ms / f, ms / s, kb / 1024, kb * 1024 / b }'
+echo "VMD written: $((out_bytes / 1048576)) MiB in $(find "$motions" -name '*.vmd' | wc -l) files"
 
 echo
 read -r ms kb < <(cd data && runs=20 measure sh -c "printf '4\n' | '$zorvek'")

@@ -56,13 +56,16 @@ PlainQuaternion slerpShortArc(PlainQuaternion a, PlainQuaternion b, double u) {
     if (a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w < 0) {
         b = {-b.x, -b.y, -b.z, -b.w};
     }
+    double wa = 1.0 - u;
+    double wb = u;
+    // On a key the weights are 1 and 0 exactly, as the series below would give
+    // them: most frames of a densely keyed motion fall there.
+    const bool onKey = u == 0 || u == 1;
     const PlainQuaternion difference{a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w};
     const PlainQuaternion sum{a.x + b.x, a.y + b.y, a.z + b.z, a.w + b.w};
     // Half the angle between the rotations, from the chord lengths; exact
     // near 0, where acos of the dot product loses its digits.
-    const double theta = 2.0 * arcTangentOfUnitRange(length(difference) / length(sum));
-    double wa = 1.0 - u;
-    double wb = u;
+    const double theta = onKey ? 0 : 2.0 * arcTangentOfUnitRange(length(difference) / length(sum));
     if (theta > 1e-9) {
         const double s = sineOfSmallAngle(theta);
         wa = sineOfSmallAngle((1.0 - u) * theta) / s;

@@ -39,7 +39,7 @@ fs::path motionTarget(const MotionOptions& options, const fs::path& input, const
 int runIfpToVmd(CliReporter& report, const MotionOptions& options, const fs::path& defaultTables) {
     const fs::path input = utf8ToPath(options.input);
     std::optional<IfpFile> file;
-    const JobReport jobReport = reportTo(report);
+    const JobReport jobReport = withEachWarningOnce(reportTo(report));
     if (!runJob(report, [&] {
             jobReport.progress("読み込んでいます...");
             file = readIfpFile(input);

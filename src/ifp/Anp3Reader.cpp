@@ -127,9 +127,9 @@ IfpAnimation readAnimation(ByteReader& input, IfpPath& path, std::size_t number)
     return animation;
 }
 
-}  // namespace
-
-IfpFile readAnp3(std::span<const std::uint8_t> bytes) {
+// Reads the file; when `layout` is given, also notes where each animation's
+// bytes lie.
+IfpFile readFile(std::span<const std::uint8_t> bytes, Anp3Layout* layout) {
     IfpPath path("ANP3");
     ByteReader input(bytes, path.errorMaker());
     input.require(headerSize);
@@ -140,11 +140,30 @@ IfpFile readAnp3(std::span<const std::uint8_t> bytes) {
     const std::uint32_t animationCount = input.u32();
     input.requireCount(animationCount, headerSize);
     file.animations.reserve(animationCount);
+    if (layout != nullptr) {
+        layout->animationBytes.reserve(animationCount);
+    }
     // Real files carry junk after the last animation: the count alone ends the reading.
     for (std::uint32_t i = 0; i < animationCount; ++i) {
+        const std::size_t begin = input.position();
         file.animations.push_back(readAnimation(input, path, i + 1));
+        if (layout != nullptr) {
+            layout->animationBytes.push_back(bytes.subspan(begin, input.position() - begin));
+        }
     }
     return file;
+}
+
+}  // namespace
+
+IfpFile readAnp3(std::span<const std::uint8_t> bytes) {
+    return readFile(bytes, nullptr);
+}
+
+Anp3Layout readAnp3Layout(std::span<const std::uint8_t> bytes) {
+    Anp3Layout layout;
+    layout.file = readFile(bytes, &layout);
+    return layout;
 }
 
 }  // namespace zorvek

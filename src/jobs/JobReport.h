@@ -3,6 +3,9 @@
 #include "base/Warnings.h"
 
 #include <functional>
+#include <memory>
+#include <set>
+#include <string>
 #include <string_view>
 
 namespace zorvek {
@@ -13,5 +16,17 @@ struct JobReport {
     std::function<void(std::string_view line)> progress = [](std::string_view) {};
     WarningSink warn = [](const std::string&) {};
 };
+
+// The same report, each distinct warning passed on once: a batch that meets the
+// same problem in every file (a motion's long bone names) says so once.
+inline JobReport withEachWarningOnce(JobReport report) {
+    auto seen = std::make_shared<std::set<std::string>>();
+    report.warn = [seen, warn = std::move(report.warn)](const std::string& message) {
+        if (seen->insert(message).second) {
+            warn(message);
+        }
+    };
+    return report;
+}
 
 }  // namespace zorvek

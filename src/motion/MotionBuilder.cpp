@@ -52,6 +52,9 @@ public:
         motion.modelName = rig_.modelName;
         std::vector<VmdBoneTrack> boneTracks(rig_.bones.size());
         std::vector<VmdBoneTrack> ikTracks(rig_.ikBones.size());
+        // A keyed bone gets a key at every frame: sized once, never regrown.
+        reserveKeys(boneTracks, keyedBones_, lastFrame);
+        reserveKeys(ikTracks, keyedIks_, lastFrame);
         for (std::uint32_t frame = 0; frame <= lastFrame; ++frame) {
             worldPoses(model_, binding_, sampler_.localsAt(frameTime(frame)), worlds_);
             for (std::size_t bone = 0; bone < rig_.bones.size(); ++bone) {
@@ -80,6 +83,14 @@ public:
     }
 
 private:
+    static void reserveKeys(std::vector<VmdBoneTrack>& tracks, const std::vector<bool>& keyed, std::uint32_t lastFrame) {
+        for (std::size_t i = 0; i < tracks.size(); ++i) {
+            if (keyed[i]) {
+                tracks[i].keys.reserve(std::size_t{lastFrame} + 1);
+            }
+        }
+    }
+
     // Frames whose world pose the animation changes: tracked ones and everything below them.
     void markMovedFrames() {
         moved_.assign(model_.frames.size(), false);

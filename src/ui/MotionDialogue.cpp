@@ -89,7 +89,7 @@ void writeAll(Console& console, const MotionTarget& target, const IfpFile& file,
         replace = *answer;
     }
     printLine(console, "出力しています...");
-    const JobReport report = reportTo(console);
+    const JobReport report = withEachWarningOnce(reportTo(console));
     std::vector<fs::path> claimed;
     for (std::size_t i = 0; i < file.animations.size(); ++i) {
         const IfpAnimation& animation = file.animations[i];

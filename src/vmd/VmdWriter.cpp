@@ -3,7 +3,7 @@
 #include "base/ShiftJis.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
-#include "vmd/VmdBuffer.h"
+#include "base/BlockWriter.h"
 #include "vmd/VmdInterpolation.h"
 
 #include <cstdint>
@@ -53,7 +53,7 @@ std::string fieldName(std::u16string_view name, std::size_t width, bool& cut) {
     return cut ? cutShiftJis(sjis, width) : sjis;
 }
 
-void writeHeader(VmdBuffer& out, const VmdMotion& motion) {
+void writeHeader(BlockWriter& out, const VmdMotion& motion) {
     out.appendFixedText(magic, magicSize);
     bool cut = false;
     out.appendFixedText(fieldName(motion.modelName, modelNameSize, cut), modelNameSize);
@@ -61,7 +61,7 @@ void writeHeader(VmdBuffer& out, const VmdMotion& motion) {
 
 // The name and the interpolation are the same in every key of a track: one
 // record is prepared per track and only frame, position and rotation change.
-void writeTrack(VmdBuffer& out, const VmdBoneTrack& track, const WarningSink& warn) {
+void writeTrack(BlockWriter& out, const VmdBoneTrack& track, const WarningSink& warn) {
     if (track.keys.empty()) {
         return;  // nothing of it is written, so nothing to report
     }
@@ -71,19 +71,19 @@ void writeTrack(VmdBuffer& out, const VmdBoneTrack& track, const WarningSink& wa
         warn("VMDに入らない長いボーン名があります: " + utf16ToUtf8(track.boneName));
     }
     std::uint8_t record[boneKeySize]{};
-    std::uint8_t* const values = VmdBuffer::storeFixedText(record, name, boneNameSize);
+    std::uint8_t* const values = BlockWriter::storeFixedText(record, name, boneNameSize);
     std::memcpy(values + 4 + 12 + 16, linearVmdInterpolation.data(), linearVmdInterpolation.size());
     for (const VmdBoneKey& key : track.keys) {
         std::uint8_t* const at = out.take(boneKeySize);
         std::memcpy(at, record, boneKeySize);
         std::uint8_t* field = at + boneNameSize;
-        field = VmdBuffer::store(field, key.frame);
-        field = VmdBuffer::store(field, key.position);
-        VmdBuffer::store(field, key.rotation);
+        field = BlockWriter::store(field, key.frame);
+        field = BlockWriter::store(field, key.position);
+        BlockWriter::store(field, key.rotation);
     }
 }
 
-void writeShowIkKeys(VmdBuffer& out, const VmdMotion& motion) {
+void writeShowIkKeys(BlockWriter& out, const VmdMotion& motion) {
     out.appendU32(countOf(motion.showIkKeys.size()));
     for (const VmdShowIkKey& key : motion.showIkKeys) {
         out.appendU32(key.frame);
@@ -112,7 +112,7 @@ std::size_t vmdFileSize(const VmdMotion& motion) {
 }
 
 ByteBlock writeVmd(const VmdMotion& motion, const WarningSink& warn) {
-    VmdBuffer out(vmdFileSize(motion));
+    BlockWriter out(vmdFileSize(motion));
     writeHeader(out, motion);
     out.appendU32(countOf(boneKeyCount(motion)));
     for (const VmdBoneTrack& track : motion.tracks) {

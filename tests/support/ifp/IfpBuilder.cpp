@@ -62,8 +62,8 @@ void writeAnp3Animation(ByteWriter& out, const IfpAnimation& animation, std::siz
     std::uint32_t frameDataSize = 0;
     for (std::size_t track = 0; track < animation.tracks.size(); ++track) {
         types.push_back(choice ? choice(index, track) : defaultFrameType(animation.tracks[track]));
-        frameDataSize += static_cast<std::uint32_t>(anp3HeaderSize +
-                                                    animation.tracks[track].keys.size() * writtenKeySize(types.back()));
+        // The game's files count the key bytes only, without the object headers.
+        frameDataSize += static_cast<std::uint32_t>(animation.tracks[track].keys.size() * writtenKeySize(types.back()));
     }
     writeName(out, animation.name, anp3NameSize, options.nameGarbage);
     out.u32(static_cast<std::uint32_t>(animation.tracks.size()));

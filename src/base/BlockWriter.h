@@ -6,22 +6,27 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string_view>
 #include <type_traits>
 
 namespace zorvek {
 
-// The VMD file under construction: little-endian values one after another in
-// a block of exactly the file's size, computed before the first byte.
+// An output file under construction: little-endian values one after another
+// in a block of exactly the file's size, computed before the first byte.
 // Writing past the size, or finishing short of it, means that the size
 // computation and the writer disagree: std::logic_error, before any byte
 // could land outside the block.
-class VmdBuffer {
+class BlockWriter {
 public:
-    explicit VmdBuffer(std::size_t size);
+    explicit BlockWriter(std::size_t size);
 
     void appendU8(std::uint8_t value) { store(take(1), value); }
+    void appendI16(std::int16_t value) { store(take(2), value); }
     void appendU32(std::uint32_t value) { store(take(4), value); }
+    void appendI32(std::int32_t value) { store(take(4), value); }
+    // Bytes copied as they are, such as a part of another file.
+    void appendBytes(std::span<const std::uint8_t> bytes);
 
     // Text in a field of `width` bytes, NUL-padded; the text must fit.
     void appendFixedText(std::string_view bytes, std::size_t width) { storeFixedText(take(width), bytes, width); }
