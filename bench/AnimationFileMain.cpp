@@ -10,6 +10,7 @@
 #include "sample/SampleMath.h"
 #include "sample/SampleSkeleton.h"
 #include "support/ifp/IfpBuilder.h"
+#include "motion/PoseMath.h"
 
 #include <glm/gtc/quaternion.hpp>
 #include <glm/mat3x3.hpp>
@@ -47,14 +48,9 @@ private:
     std::uint32_t state_ = 0x2545F491u;
 };
 
+// The rotation of a row-vector bone matrix as a quaternion.
 glm::dquat columnQuaternion(const Matrix44& rowForm) {
-    glm::dmat3 column;
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            column[r][c] = rowForm.at(r, c);  // glm's [column][row]: the transpose
-        }
-    }
-    return glm::quat_cast(column);
+    return glm::quat_cast(columnForm(rowForm));
 }
 
 // Key ticks up to the duration: steps of 2 or 4 ticks, about 3% of the keys

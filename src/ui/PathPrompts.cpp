@@ -7,6 +7,7 @@
 #include "ui/ConsoleForms.h"
 
 #include <cstdlib>
+#include <functional>
 #include <system_error>
 
 namespace zorvek {
@@ -67,8 +68,13 @@ fs::path typedPathToAbsolute(std::string_view typed) {
     return error ? path.lexically_normal() : absolute.lexically_normal();
 }
 
-std::optional<fs::path> askOpenPathByTyping(Console& console, const PathLineReader& readPath,
-                                            std::string_view prompt) {
+namespace {
+
+// Why a typed path is refused ("" when it is taken), and the prompt asks again.
+using PathRefusal = std::function<std::string(const fs::path& path)>;
+
+std::optional<fs::path> askExistingPathByTyping(Console& console, const PathLineReader& readPath,
+                                                std::string_view prompt, const PathRefusal& refusal) {
     for (;;) {
         const std::optional<std::string> typed = readPath("");
         if (!typed) {
@@ -78,35 +84,36 @@ std::optional<fs::path> askOpenPathByTyping(Console& console, const PathLineRead
         if (path.empty()) {
             return std::nullopt;
         }
-        std::error_code error;
-        if (fs::is_regular_file(path, error)) {
+        const std::string refused = refusal(path);
+        if (refused.empty()) {
             return path;
         }
-        std::string message = isFolderName(path) ? "フォルダは指定できません: " : "ファイルが見つかりません: ";
-        message += pathToUtf8(path);
-        printLine(console, message);
+        printLine(console, refused + pathToUtf8(path));
         console.write(prompt);
     }
 }
 
+}  // namespace
+
+std::optional<fs::path> askOpenPathByTyping(Console& console, const PathLineReader& readPath,
+                                            std::string_view prompt) {
+    return askExistingPathByTyping(console, readPath, prompt, [](const fs::path& path) -> std::string {
+        std::error_code error;
+        if (fs::is_regular_file(path, error)) {
+            return "";
+        }
+        return isFolderName(path) ? "フォルダは指定できません: " : "ファイルが見つかりません: ";
+    });
+}
+
 std::optional<fs::path> askFolderPathByTyping(Console& console, const PathLineReader& readPath) {
-    for (;;) {
-        const std::optional<std::string> typed = readPath("");
-        if (!typed) {
-            return std::nullopt;
-        }
-        const fs::path path = typedPathToAbsolute(*typed);
-        if (path.empty()) {
-            return std::nullopt;
-        }
+    return askExistingPathByTyping(console, readPath, folderPathPrompt, [](const fs::path& path) -> std::string {
         std::error_code error;
         if (fs::is_directory(path, error)) {
-            return path;
+            return "";
         }
-        printLine(console, (fs::exists(path, error) ? "フォルダではありません: " : "フォルダが見つかりません: ") +
-                               pathToUtf8(path));
-        console.write(folderPathPrompt);
-    }
+        return fs::exists(path, error) ? "フォルダではありません: " : "フォルダが見つかりません: ";
+    });
 }
 
 namespace {

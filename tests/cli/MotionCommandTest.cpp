@@ -1,6 +1,8 @@
 // zorvek ifp2vmd: the committed sample's animations onto the sample model,
 // run in-process with the output streams and the exit status captured.
 
+#include "CommandLineRun.h"
+
 #include "cli/CommandLine.h"
 
 #include "base/TextEncoding.h"
@@ -28,37 +30,8 @@ const std::string dataFolder = (sourceDir / "data").string();
 const std::string vmdMagic = "Vocaloid Motion Data 0002";
 const std::vector<std::string> sampleAnimations{"walk", "wave", "nod", "look"};
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-std::string contents(std::FILE* file) {
-    std::rewind(file);
-    std::string text;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-        text.append(buffer, n);
-    }
-    return text;
-}
-
-struct RunResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-RunResult run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "zorvek");
-    std::vector<const char*> argv;
-    for (const std::string& argument : arguments) {
-        argv.push_back(argument.c_str());
-    }
-    std::unique_ptr<std::FILE, FileCloser> out(std::tmpfile());
-    std::unique_ptr<std::FILE, FileCloser> err(std::tmpfile());
-    const int status = runCommandLine(static_cast<int>(argv.size()), argv.data(), out.get(), err.get());
-    return {status, contents(out.get()), contents(err.get())};
-}
+using test::run;
+using test::RunResult;
 
 const std::string bothRead = "読み込んでいます...\n読み込みが完了しました\n読み込んでいます...\n読み込みが完了しました\n";
 

@@ -2,6 +2,7 @@
 
 #include "sample/SampleSkeleton.h"
 #include "support/ifp/IfpBuilder.h"
+#include "motion/PoseMath.h"
 
 #include <glm/gtc/quaternion.hpp>
 #include <glm/mat3x3.hpp>
@@ -26,14 +27,9 @@ struct SamplePose {
 };
 using PoseAt = std::function<SamplePose(float seconds)>;
 
+// The rotation of a row-vector bone matrix as a quaternion.
 glm::dquat columnQuaternion(const Matrix44& rowForm) {
-    glm::dmat3 column;
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            column[r][c] = rowForm.at(r, c);  // glm's [column][row]: the transpose
-        }
-    }
-    return glm::quat_cast(column);
+    return glm::quat_cast(columnForm(rowForm));
 }
 
 glm::dquat turnQuaternion(const Vec3& axis, float degrees) {
