@@ -10,7 +10,7 @@ namespace zorvek::test {
 
 namespace {
 
-struct BoneSpec {
+struct BoneShape {
     const char* name;
     std::int32_t id;
     int parentBone;  // -1: the top frame
@@ -20,8 +20,8 @@ struct BoneSpec {
 };
 
 // Z up, the ped facing -Y with its left at +X, as the sample's bind pose.
-const std::vector<BoneSpec>& boneSpecs() {
-    static const std::vector<BoneSpec> specs = {
+const std::vector<BoneShape>& boneShapes() {
+    static const std::vector<BoneShape> shapes = {
         {"Root", 0, -1, {0, 0, 0}, {0, 0, 1}, 0},
         {" Pelvis", 1, 0, {0, 0.02, 0.95}, {0, 1, 0}, 90},
         {" Spine", 2, 1, {0.1, 0, 0}, {0, 0, 1}, 5},
@@ -41,7 +41,7 @@ const std::vector<BoneSpec>& boneSpecs() {
         {" R Toe0", 54, 15, {0.13, 0, 0}, {0, 0, 1}, 20},
         {"Tail", 600, 1, {-0.1, 0.1, 0}, {1, 1, 0}, 30},
     };
-    return specs;
+    return shapes;
 }
 
 glm::dmat3 rowRotation(const glm::dquat& q) {
@@ -73,27 +73,27 @@ RowPose keyedLocal(const IfpTrack& track, float time) {
 }  // namespace
 
 DffModel makeMotionTestModel() {
-    const auto& specs = boneSpecs();
+    const auto& shapes = boneShapes();
     DffModel model;
     DffFrame top;
     top.frameName = "ped";
     model.frames.push_back(top);
     std::vector<RowPose> bind;
-    for (std::size_t bone = 0; bone < specs.size(); ++bone) {
-        const BoneSpec& spec = specs[bone];
-        const glm::dquat q = glm::angleAxis(glm::radians(spec.degrees), glm::normalize(spec.axis));
+    for (std::size_t bone = 0; bone < shapes.size(); ++bone) {
+        const BoneShape& shape = shapes[bone];
+        const glm::dquat q = glm::angleAxis(glm::radians(shape.degrees), glm::normalize(shape.axis));
         DffFrame frame;
-        frame.frameName = spec.name;
-        frame.boneId = spec.id;
+        frame.frameName = shape.name;
+        frame.boneId = shape.id;
         frame.boneNumber = static_cast<std::int32_t>(bone);
-        frame.parentIndex = spec.parentBone + 1;
-        frame.translation = toVec3(spec.offset);
+        frame.parentIndex = shape.parentBone + 1;
+        frame.translation = toVec3(shape.offset);
         const glm::dmat3 local = rowRotation(q);
         for (int r = 0; r < 3; ++r) {
             frame.rotation[static_cast<std::size_t>(r)] = toVec3(glm::dvec3(local[0][r], local[1][r], local[2][r]));
         }
-        const RowPose parent = spec.parentBone < 0 ? RowPose{} : bind[static_cast<std::size_t>(spec.parentBone)];
-        bind.push_back({local * parent.rotation, spec.offset * parent.rotation + parent.position});
+        const RowPose parent = shape.parentBone < 0 ? RowPose{} : bind[static_cast<std::size_t>(shape.parentBone)];
+        bind.push_back({local * parent.rotation, shape.offset * parent.rotation + parent.position});
         model.frames.push_back(std::move(frame));
     }
     for (const RowPose& world : bind) {
