@@ -8,6 +8,7 @@
 #include "base/TextEncoding.h"
 #include "ifp/IfpReader.h"
 #include "jobs/MotionJob.h"
+#include "support/MotionFiles.h"
 #include "support/TempDir.h"
 #include "support/ifp/IfpBuilder.h"
 
@@ -23,6 +24,7 @@ namespace zorvek {
 namespace {
 
 namespace fs = std::filesystem;
+using test::filesIn;
 using test::TempDir;
 
 const fs::path sourceDir = ZORVEK_SOURCE_DIR;
@@ -54,16 +56,7 @@ protected:
 
     // What the jobs make of the sample's animation for the sample model.
     Bytes expectedVmd(std::size_t animation, ConversionMode mode = ConversionMode::NamesAndAxes) const {
-        const ConversionTables tables = loadConversionTables(dataFolder);
-        DffConversion model = DffConversion::fromFile(dff, [](const std::string&) {});
-        model.prepare(mode, tables);
-        const ByteBlock vmd =
-            MotionTarget(model, tables).buildVmd(readIfpFile(ifp).animations.at(animation), [](const std::string&) {});
-        return Bytes(vmd.begin(), vmd.end());
-    }
-
-    std::size_t filesIn(const fs::path& path) const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), fs::directory_iterator()));
+        return test::expectedMotion(ifp, dff, loadConversionTables(dataFolder), animation, mode);
     }
 
     TempDir folder;

@@ -4,6 +4,7 @@
 #include "ifp/IfpReader.h"
 #include "jobs/MotionJob.h"
 #include "support/ScriptedConsole.h"
+#include "support/MotionFiles.h"
 #include "support/TempDir.h"
 #include "support/ifp/IfpBuilder.h"
 #include "ui/PathPrompts.h"
@@ -18,6 +19,7 @@ namespace zorvek {
 namespace {
 
 namespace fs = std::filesystem;
+using test::filesIn;
 using test::ScriptedConsole;
 using test::TempDir;
 
@@ -65,15 +67,7 @@ protected:
     }
 
     Bytes expectedVmd(std::size_t animation, ConversionMode mode = ConversionMode::NamesAndAxes) const {
-        DffConversion model = DffConversion::fromFile(dff, [](const std::string&) {});
-        model.prepare(mode, tables);
-        const ByteBlock vmd =
-            MotionTarget(model, tables).buildVmd(readIfpFile(ifp).animations.at(animation), [](const std::string&) {});
-        return Bytes(vmd.begin(), vmd.end());
-    }
-
-    std::size_t filesIn(const fs::path& path) const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), fs::directory_iterator()));
+        return test::expectedMotion(ifp, dff, tables, animation, mode);
     }
 
     TempDir folder;
