@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "base/Version.h"
+#include "cli/AnimationCommand.h"
 #include "cli/CliReporter.h"
 #include "cli/ConvertCommand.h"
 #include "cli/MotionCommand.h"
@@ -16,7 +17,7 @@ namespace zorvek {
 int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
                    const std::filesystem::path& tablesFolder) {
     CLI::App app("ZORVEK: GTA San Andreas DFF character models to MikuMikuDance PMX 2.0, and their\n"
-                 "IFP animations to VMD motions.\n"
+                 "IFP animations to VMD motions and back.\n"
                  "Without arguments it starts the interactive menu.",
                  "zorvek");
     app.footer("Examples:\n"
@@ -25,6 +26,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
                "  zorvek rescale hero.dff hero_big.dff 1.5\n"
                "  zorvek textures hero.txd -d images --format png\n"
                "  zorvek ifp2vmd ped.ifp --model hero.dff --anim walk_civi\n"
+               "  zorvek vmd2ifp dance.vmd --model hero.dff -o dance.ifp\n"
                "Exit status: 0 all jobs succeeded, 1 a job failed, 2 usage error.");
     app.set_version_flag("-V,--version", std::string("ZORVEK ") + ZORVEK_VERSION);
     app.require_subcommand(1, 1);
@@ -32,10 +34,12 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     RescaleOptions rescaleOptions;
     TexturesOptions texturesOptions;
     MotionOptions motionOptions;
+    AnimationOptions animationOptions;
     defineConvert(app, convertOptions);
     defineRescale(app, rescaleOptions);
     defineTextures(app, texturesOptions);
     defineIfpToVmd(app, motionOptions);
+    defineVmdToIfp(app, animationOptions);
     try {
         app.parse(argc, argv);
         checkConvertOptions(convertOptions);
@@ -61,6 +65,9 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     }
     if (app.got_subcommand("ifp2vmd")) {
         return runIfpToVmd(report, motionOptions, tablesFolder);
+    }
+    if (app.got_subcommand("vmd2ifp")) {
+        return runVmdToIfp(report, animationOptions, tablesFolder);
     }
     if (app.got_subcommand("textures")) {
         return runTextures(report, texturesOptions);

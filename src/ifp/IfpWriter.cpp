@@ -3,6 +3,7 @@
 #include "base/BlockWriter.h"
 #include "base/UserMessageError.h"
 #include "ifp/Anp3Reader.h"
+#include "ifp/IfpQuantisation.h"
 #include "ifp/IfpReader.h"
 
 #include <cmath>
@@ -26,39 +27,21 @@ constexpr std::size_t headerSize = nameSize + 12;
 // The name field always ends in a NUL, as in the game's files.
 constexpr std::size_t longestName = nameSize - 1;
 
-constexpr double rotationScale = 4096;
-constexpr double translationScale = 1024;
 constexpr double ticksPerSecond = 60;
 
-constexpr std::uint32_t compressedRotation = 3;
-constexpr std::uint32_t compressedRotationTranslation = 4;
+constexpr std::uint32_t rotationFrameType = 3;
+constexpr std::uint32_t rotationTranslationFrameType = 4;
 constexpr std::size_t compressedRotationSize = 10;
 constexpr std::size_t compressedRotationTranslationSize = 16;
 // The game allocates one block for all keys of an animation with this flag.
 constexpr std::uint32_t animationFlags = 1;
 
 std::uint32_t frameType(const IfpTrack& track) {
-    return track.hasTranslation ? compressedRotationTranslation : compressedRotation;
+    return track.hasTranslation ? rotationTranslationFrameType : rotationFrameType;
 }
 
 std::size_t keySize(const IfpTrack& track) {
     return track.hasTranslation ? compressedRotationTranslationSize : compressedRotationSize;
-}
-
-// The nearest 16-bit integer, halves away from zero as std::lround rounds,
-// by integer arithmetic alone: neither the rounding mode nor the C library
-// can change it. Nothing for a value outside 16 bits or NaN.
-std::optional<std::int16_t> roundToI16(double value) {
-    if (!(value > -32768.5 && value < 32767.5)) {
-        return std::nullopt;
-    }
-    const int whole = static_cast<int>(value);  // toward zero
-    const double fraction = value - whole;      // exact for values this small
-    const int rounded = fraction >= 0.5 ? whole + 1 : fraction <= -0.5 ? whole - 1 : whole;
-    if (rounded < std::numeric_limits<std::int16_t>::min() || rounded > std::numeric_limits<std::int16_t>::max()) {
-        return std::nullopt;
-    }
-    return static_cast<std::int16_t>(rounded);
 }
 
 void checkName(const std::string& name) {
@@ -121,23 +104,9 @@ public:
     }
 
 private:
-    std::uint8_t* storeRotation(std::uint8_t* at, const Vec4& q) const {
-        const double parts[] = {q.x, q.y, q.z, q.w};
-        double lengthSquared = 0;
-        for (const double part : parts) {
-            lengthSquared += part * part;
-        }
-        if (!(lengthSquared > 0) || !std::isfinite(lengthSquared)) {
-            throw std::invalid_argument("an IFP key's rotation of length zero or not finite");
-        }
-        const double length = std::sqrt(lengthSquared);
-        for (const double part : parts) {
-            // Within ±1 once normalised: 16 bits always hold it.
-            const std::optional<std::int16_t> stored = roundToI16(part / length * rotationScale);
-            if (!stored) {
-                throw std::logic_error("a normalised IFP rotation outside ±1");
-            }
-            at = BlockWriter::store(at, *stored);
+    static std::uint8_t* storeRotation(std::uint8_t* at, const Vec4& q) {
+        for (const std::int16_t part : compressedRotation(q)) {
+            at = BlockWriter::store(at, part);
         }
         return at;
     }
@@ -165,7 +134,7 @@ private:
             if (!std::isfinite(part)) {
                 throw std::invalid_argument("an IFP key's translation is not finite");
             }
-            const std::optional<std::int16_t> stored = roundToI16(static_cast<double>(part) * translationScale);
+            const std::optional<std::int16_t> stored = roundToI16(static_cast<double>(part) * ifpTranslationScale);
             if (!stored) {
                 throw UserMessageError("ルートの移動がIFPに書ける範囲 (±32m) を超えています: " +
                                        shownAnimationName(animation_.name));

@@ -5,6 +5,7 @@
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
 #include "ifp/IfpReader.h"
+#include "motion/AnimationBuilder.h"
 #include "motion/MotionBuilder.h"
 #include "vmd/VmdWriter.h"
 
@@ -45,6 +46,12 @@ MotionTarget::MotionTarget(const DffConversion& model, const ConversionTables& t
 
 ByteBlock MotionTarget::buildVmd(const IfpAnimation& animation, const WarningSink& warn) const {
     return writeVmd(buildMotion(rig_, model_, animation, warn), warn);
+}
+
+IfpAnimation MotionTarget::buildAnimation(const VmdFile& motion, std::string name, bool allKeys,
+                                          const WarningSink& warn) const {
+    const std::optional<KeyTolerance> reduction = allKeys ? std::nullopt : std::optional<KeyTolerance>(KeyTolerance{});
+    return zorvek::buildAnimation(rig_, model_, motion, std::move(name), reduction, warn);
 }
 
 std::vector<const IfpAnimation*> selectAnimations(const IfpFile& file, const std::vector<std::string>& names) {

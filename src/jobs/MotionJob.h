@@ -7,6 +7,7 @@
 #include "jobs/ConvertJob.h"
 #include "jobs/JobReport.h"
 #include "motion/MotionRig.h"
+#include "vmd/VmdFile.h"
 
 #include <filesystem>
 #include <span>
@@ -24,6 +25,8 @@ public:
     MotionTarget(const DffConversion& model, const ConversionTables& tables);
 
     ByteBlock buildVmd(const IfpAnimation& animation, const WarningSink& warn) const;
+    // The other way: the motion as MMD plays it on that PMX, as a game animation.
+    IfpAnimation buildAnimation(const VmdFile& motion, std::string name, bool allKeys, const WarningSink& warn) const;
 
 private:
     const DffModel& model_;

@@ -48,25 +48,30 @@ std::vector<const IfpTrack*> bindTracks(const DffModel& model, const IfpAnimatio
     return tracks;
 }
 
-std::vector<std::size_t> parentsFirstOrder(const DffModel& model) {
-    const std::size_t count = model.frames.size();
+FramePose framePose(const DffFrame& frame) {
+    return {columnForm(frame.rotation), toPoint(frame.translation)};
+}
+
+}  // namespace
+
+std::vector<std::size_t> parentsFirstOrder(std::size_t count, const std::function<std::int32_t(std::size_t)>& parentOf) {
     enum class State { Unvisited, Visiting, Done };
     std::vector<State> state(count, State::Unvisited);
     std::vector<std::size_t> order;
     order.reserve(count);
     std::vector<std::size_t> chain;
     for (std::size_t start = 0; start < count; ++start) {
-        // Walk up to a placed frame or a root, then place the chain top down.
-        std::size_t frame = start;
-        while (state[frame] == State::Unvisited) {
-            state[frame] = State::Visiting;
-            chain.push_back(frame);
-            const std::int32_t parent = model.frames[frame].parentIndex;
+        // Walk up to a placed item or a root, then place the chain top down.
+        std::size_t item = start;
+        while (state[item] == State::Unvisited) {
+            state[item] = State::Visiting;
+            chain.push_back(item);
+            const std::int32_t parent = parentOf(item);
             if (parent < 0 || static_cast<std::size_t>(parent) >= count) {
                 break;
             }
-            frame = static_cast<std::size_t>(parent);
-            if (state[frame] == State::Visiting) {
+            item = static_cast<std::size_t>(parent);
+            if (state[item] == State::Visiting) {
                 throw UserMessageError("フレームの親子関係が循環しています");
             }
         }
@@ -79,11 +84,9 @@ std::vector<std::size_t> parentsFirstOrder(const DffModel& model) {
     return order;
 }
 
-FramePose framePose(const DffFrame& frame) {
-    return {columnForm(frame.rotation), toPoint(frame.translation)};
+std::vector<std::size_t> parentsFirstOrder(const DffModel& model) {
+    return parentsFirstOrder(model.frames.size(), [&](std::size_t frame) { return model.frames[frame].parentIndex; });
 }
-
-}  // namespace
 
 AnimationBinding::AnimationBinding(const DffModel& model, const IfpAnimation& animation)
     : tracks_(bindTracks(model, animation)), order_(parentsFirstOrder(model)) {}

@@ -7,6 +7,8 @@
 #include "motion/PoseMath.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace zorvek {
@@ -15,6 +17,12 @@ struct FramePose {
     Rotation rotation{1.0};
     Point position{0.0};
 };
+
+// Items (frames, bones) ordered so that every parent comes before its
+// children; a parent outside 0 ... count - 1 makes a root. Throws
+// UserMessageError "フレームの親子関係が循環しています" for parents that form a loop.
+std::vector<std::size_t> parentsFirstOrder(std::size_t count, const std::function<std::int32_t(std::size_t)>& parentOf);
+std::vector<std::size_t> parentsFirstOrder(const DffModel& model);
 
 // Which track moves which frame of the model, and the order in which the
 // frames' world poses can be computed (every parent before its children).

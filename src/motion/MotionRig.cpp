@@ -37,6 +37,17 @@ MotionRig makeMotionRig(const DffModel& prepared, ConversionMode mode, const Bon
             rigIk.parentIk = plan.ikBoneIndex[static_cast<std::size_t>(row.parentIk)] - plan.skinBoneCount();
         }
         rigIk.rest = toPoint(ikBonePosition(prepared, ik));
+        rigIk.loopCount = row.loopCount;
+        rigIk.unitAngle = row.limitAngle;
+        for (std::size_t i = 0; i < row.links.size() && i < ik.linkFrames.size(); ++i) {
+            const IkLink& link = row.links[i];
+            RigIkLink rigLink;
+            rigLink.bone = static_cast<std::size_t>(prepared.frames[ik.linkFrames[i]].boneNumber);
+            rigLink.limited = hasLimits(link);
+            rigLink.lower = toPoint(link.lowerLimit);
+            rigLink.upper = toPoint(link.upperLimit);
+            rigIk.links.push_back(rigLink);
+        }
         rig.ikBones.push_back(std::move(rigIk));
     }
     return rig;

@@ -25,11 +25,23 @@ struct RigBone {
     Point rest{0.0};  // where the PMX puts the bone
 };
 
+// A bone the IK turns, with its limits as MMD reads them: Euler angles X, Y
+// and Z (rotation = Rx * Ry * Rz, radians, MMD's axes), each within its bounds.
+struct RigIkLink {
+    std::size_t bone = 0;
+    bool limited = false;
+    Point lower{0.0};
+    Point upper{0.0};
+};
+
 struct RigIkBone {
     std::u16string name;
     std::size_t targetBone = 0;
     std::int32_t parentIk = -1;  // an earlier IK bone of the rig, or -1
     Point rest{0.0};
+    std::uint32_t loopCount = 0;
+    double unitAngle = 0;          // the most a link turns in one step, radians
+    std::vector<RigIkLink> links;  // from the target up, as the PMX lists them
 };
 
 struct MotionRig {

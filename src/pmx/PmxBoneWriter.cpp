@@ -65,10 +65,6 @@ std::u16string ikTipName(const IkTableEntry& row) {
     return row.ikName + u"先";
 }
 
-bool hasLimits(const IkLink& link) {
-    return link.lowerLimit != Vec3{} || link.upperLimit != Vec3{};
-}
-
 // Name, position, parent and transform level 0, shared by every bone record.
 void writeBoneHead(PmxBuffer& buffer, std::u16string_view name, std::u16string_view englishName, Vec3 position,
                    std::int32_t parent, std::uint16_t flags) {

@@ -16,6 +16,11 @@ struct IkLink {
     Vec3 upperLimit;  // radians
 };
 
+// A link whose six limits are all 0 is not limited.
+inline bool hasLimits(const IkLink& link) {
+    return link.lowerLimit != Vec3{} || link.upperLimit != Vec3{};
+}
+
 struct IkTableEntry {
     std::u16string ikName;
     std::int32_t parentIk = -1;

@@ -3,6 +3,7 @@
 #include "base/UserMessageError.h"
 #include "base/Version.h"
 #include "jobs/ConversionTables.h"
+#include "ui/AnimationDialogue.h"
 #include "ui/CommandGuard.h"
 #include "ui/ConsoleForms.h"
 #include "ui/ConvertDialogue.h"
@@ -27,7 +28,7 @@ struct MenuEntry {
 };
 
 constexpr std::array<MenuEntry, 5> menuEntries{{
-    {'1', 'V', ": VMDをIFPに変換 (未対応)", MenuAction::VmdToIfp},
+    {'1', 'V', ": VMDをIFPに変換", MenuAction::VmdToIfp},
     {'2', 'I', ": IFPをVMDに変換", MenuAction::IfpToVmd},
     {'3', 'D', ": DFFをPMXに変換", MenuAction::DffToPmx},
     {'4', 'Q', ": 終了", MenuAction::Quit},
@@ -73,14 +74,10 @@ std::optional<MenuAction> actionForKey(int key) {
     return std::nullopt;
 }
 
-void reportUnsupported(Console& console) {
-    guardCommand(console, [&] { printColoured(console, Colour::Error, "未対応の機能です"); });
-}
-
 void runCommand(Console& console, MenuAction action, const ConversionTables& tables) {
     switch (action) {
     case MenuAction::VmdToIfp:
-        reportUnsupported(console);
+        convertVmdToIfp(console, tables);
         break;
     case MenuAction::IfpToVmd:
         convertIfpToVmd(console, tables);

@@ -21,7 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view modelPathPrompt = "モデルのDFFファイルを選択してください> ";
 constexpr std::string_view animationPrompt = "アニメーション名を入力してください (空欄ですべて)> ";
 
 // One animation by name, or none for all of them; asks again for a name the file lacks.

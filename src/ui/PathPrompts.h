@@ -12,6 +12,7 @@ namespace zorvek {
 
 inline constexpr std::string_view openPathPrompt = "変換元ファイルを選択してください> ";
 inline constexpr std::string_view savePathPrompt = "出力ファイル名を入力してください> ";
+inline constexpr std::string_view modelPathPrompt = "モデルのDFFファイルを選択してください> ";
 inline constexpr std::string_view folderPathPrompt = "出力先のフォルダを入力してください> ";
 
 // Reads one typed path, offering the prefill for editing where the console can;

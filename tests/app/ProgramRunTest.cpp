@@ -39,9 +39,9 @@ Output runPiped(const fs::path& folder, const std::string& answers, const std::s
 const fs::path dataFolder = fs::path(ZORVEK_SOURCE_DIR) / "data";
 
 TEST(ProgramRun, MenuInTheDataFolder) {
-    const Output output = runPiped(dataFolder, "1\\n2\\n\\nx\\n4\\n");
+    const Output output = runPiped(dataFolder, "1\\n\\n2\\n\\nx\\n4\\n");
     EXPECT_EQ(output.status, 0);
-    EXPECT_NE(output.text.find("実行する操作を選択してください> 1\n\n\n未対応の機能です\n"), std::string::npos);
+    EXPECT_NE(output.text.find("実行する操作を選択してください> 1\n\n\nVMDをIFPに変換します\n"), std::string::npos);
     EXPECT_NE(output.text.find("実行する操作を選択してください> x\n有効な文字を入力してください\n"), std::string::npos);
     EXPECT_TRUE(output.text.ends_with("実行する操作を選択してください> 4\n")) << output.text;
     EXPECT_EQ(output.text.find('\x1b'), std::string::npos) << "no escape byte when output is piped";

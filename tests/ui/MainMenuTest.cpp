@@ -31,7 +31,7 @@ const std::string tablesLoaded =
 
 const std::string menu =
     "\n"
-    "<15>1</> or <15>V</>: VMDをIFPに変換 (未対応)\n"
+    "<15>1</> or <15>V</>: VMDをIFPに変換\n"
     "<15>2</> or <15>I</>: IFPをVMDに変換\n"
     "<15>3</> or <15>D</>: DFFをPMXに変換\n"
     "<15>4</> or <15>Q</>: 終了\n"
@@ -43,7 +43,8 @@ std::string afterKey(const std::string& echo) {
 }
 
 const std::string invalidChoice = "<12>有効な文字を入力してください\n</>";
-const std::string unsupported = "\n\n<12>未対応の機能です</>\n";
+const std::string vmdCancelled = "\n\n<11>VMDをIFPに変換します\n</>\n\n"
+                                 "変換元ファイルを選択してください> \n\n操作はキャンセルされました\n\n";
 const std::string ifpCancelled = "\n\n<11>IFPをVMDに変換します\n</>\n\n"
                                  "変換元ファイルを選択してください> \n\n操作はキャンセルされました\n\n";
 
@@ -71,9 +72,9 @@ INSTANTIATE_TEST_SUITE_P(
         Dialogue{"QuitUpper", "Q\n", menu + afterKey("Q")},
         Dialogue{"QuitLower", "q\n", quit},
         Dialogue{"EndOfInputLeaves", "", menu + afterKey("")},
-        Dialogue{"VmdDigit", "1\nq\n", menu + afterKey("1") + unsupported + quit},
-        Dialogue{"VmdUpper", "V\nq\n", menu + afterKey("V") + unsupported + quit},
-        Dialogue{"VmdLower", "v\nq\n", menu + afterKey("v") + unsupported + quit},
+        Dialogue{"VmdDigit", "1\n\nq\n", menu + afterKey("1") + vmdCancelled + quit},
+        Dialogue{"VmdUpper", "V\n\nq\n", menu + afterKey("V") + vmdCancelled + quit},
+        Dialogue{"VmdLower", "v\n\nq\n", menu + afterKey("v") + vmdCancelled + quit},
         Dialogue{"IfpDigit", "2\n\nq\n", menu + afterKey("2") + ifpCancelled + quit},
         Dialogue{"IfpUpper", "I\n\nq\n", menu + afterKey("I") + ifpCancelled + quit},
         Dialogue{"IfpLower", "i\n\nq\n", menu + afterKey("i") + ifpCancelled + quit},

@@ -231,7 +231,7 @@ TEST(WindowsConsolePipe, dialogueEndsCleanlyWhenInputRunsOut) {
 
 TEST(WindowsConsolePipe, theMenuRunsAsOnTheScriptedConsole) {
     const std::filesystem::path data = std::filesystem::path(ZORVEK_SOURCE_DIR) / "data";
-    const std::string answers = "1\nz\n\nx\n5\n\n4\n";
+    const std::string answers = "1\n\nz\nx\n5\n\n4\n";
     test::ScriptedConsole scripted(answers);
     EXPECT_EQ(runInteractiveProgram(scripted, data), 0);
     int status = -1;
@@ -239,7 +239,7 @@ TEST(WindowsConsolePipe, theMenuRunsAsOnTheScriptedConsole) {
         runPiped(answers, [&](WindowsConsole& console) { status = runInteractiveProgram(console, data); });
     EXPECT_EQ(status, 0);
     EXPECT_EQ(output, toWindowsLineEnds(scripted.plainText()));
-    EXPECT_NE(output.find("> 1\r\n\r\n\r\n未対応の機能です\r\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("> 1\r\n\r\n\r\nVMDをIFPに変換します\r\n"), std::string::npos) << output;
     EXPECT_NE(output.find("> z\r\n有効な文字を入力してください\r\n"), std::string::npos) << output;
     EXPECT_TRUE(output.ends_with("実行する操作を選択してください> 4\r\n")) << output;
 }

@@ -136,10 +136,10 @@ prepare "$work/windows"
 case "$run" in
 menu)
     # Every entry and the keys no entry takes: letters, Enter, a digit out of
-    # range. Entry 2 asks for a file, and an empty answer leaves it.
-    run_both $'1\nv\n2\n\nI\n\nx\n\n6\nあ\nq\n'
+    # range. Entries 1 and 2 ask for a file, and an empty answer leaves them.
+    run_both $'1\n\nv\n\n2\n\nI\n\nx\n\n6\nあ\nq\n'
     compare_transcripts
-    grep -q "未対応の機能です" "$work/windows.txt" || fail "no unsupported-command message"
+    grep -q "VMDをIFPに変換します" "$work/windows.txt" || fail "no VMD dialogue"
     grep -q "IFPをVMDに変換します" "$work/windows.txt" || fail "no motion dialogue"
     grep -q "有効な文字を入力してください" "$work/windows.txt" || fail "no invalid-key message"
     # Without the tables: the error, then one key ends the program.

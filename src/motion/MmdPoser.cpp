@@ -1,0 +1,199 @@
+#include "motion/MmdPoser.h"
+
+#include "motion/GamePose.h"
+#include "vmd/VmdCurves.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zorvek {
+
+namespace {
+
+// Turns smaller than this are left out, so that a solved chain does not shake.
+constexpr double smallestTurn = 1e-5;
+
+Quaternion keyRotation(const PlainQuaternion& q) {
+    return Quaternion(q.w, q.x, q.y, q.z);
+}
+
+Point keyOffset(const Vec3& v) {
+    return {v.x, v.y, v.z};
+}
+
+double clamp(double value, double low, double high) {
+    return std::min(std::max(value, low), high);
+}
+
+// Euler angles X, Y, Z of rotation = Rx * Ry * Rz, with the branch MMD
+// runtimes take at the poles.
+Point eulerXyz(const Quaternion& q) {
+    const Rotation m = glm::mat3_cast(q);  // m[column][row]
+    const double m11 = m[0][0], m12 = m[1][0], m13 = m[2][0];
+    const double m22 = m[1][1], m23 = m[2][1];
+    const double m32 = m[1][2], m33 = m[2][2];
+    const double y = std::asin(clamp(m13, -1.0, 1.0));
+    if (std::abs(m13) < 0.9999999) {
+        return {std::atan2(-m23, m33), y, std::atan2(-m12, m11)};
+    }
+    return {std::atan2(m32, m22), y, 0.0};
+}
+
+Quaternion fromEulerXyz(const Point& angles) {
+    return glm::angleAxis(angles.x, Point(1, 0, 0)) * glm::angleAxis(angles.y, Point(0, 1, 0)) *
+           glm::angleAxis(angles.z, Point(0, 0, 1));
+}
+
+// The place and turn of a bone below `parent`, `restOffset` from it at rest.
+void follow(MmdBonePose& child, const MmdBonePose& parent, const Point& restOffset) {
+    child.world = parent.world * child.local;
+    child.position = parent.position + parent.world * (restOffset + child.offset);
+}
+
+void stand(MmdBonePose& bone, const Point& rest) {
+    bone.world = bone.local;
+    bone.position = rest + bone.offset;
+}
+
+}  // namespace
+
+Quaternion limitedTurn(const Quaternion& turn, const Point& lower, const Point& upper) {
+    const Point angles = eulerXyz(turn);
+    return fromEulerXyz({clamp(angles.x, lower.x, upper.x), clamp(angles.y, lower.y, upper.y),
+                         clamp(angles.z, lower.z, upper.z)});
+}
+
+MmdPoser::MmdPoser(const MotionRig& rig, const RigMotion& motion)
+    : rig_(rig),
+      motion_(motion),
+      boneOrder_(parentsFirstOrder(rig.bones.size(), [&](std::size_t bone) { return rig.bones[bone].parent; })),
+      ikOrder_(parentsFirstOrder(rig.ikBones.size(), [&](std::size_t ik) { return rig.ikBones[ik].parentIk; })),
+      bones_(rig.bones.size()),
+      ikBones_(rig.ikBones.size()) {
+    for (const RigIkBone& ik : rig.ikBones) {
+        std::vector<std::vector<std::size_t>> linkChains;
+        for (const RigIkLink& link : ik.links) {
+            // Up from the target to the link; a link that is not above the
+            // target moves nothing of it.
+            std::vector<std::size_t> chain;
+            std::int32_t bone = static_cast<std::int32_t>(ik.targetBone);
+            while (bone >= 0 && static_cast<std::size_t>(bone) != link.bone && chain.size() <= rig.bones.size()) {
+                chain.push_back(static_cast<std::size_t>(bone));
+                bone = rig.bones[static_cast<std::size_t>(bone)].parent;
+            }
+            if (bone < 0 || chain.size() > rig.bones.size()) {
+                chain.clear();
+            }
+            std::reverse(chain.begin(), chain.end());
+            linkChains.push_back(std::move(chain));
+        }
+        chains_.push_back(std::move(linkChains));
+    }
+}
+
+void MmdPoser::poseAt(std::uint32_t frame) {
+    keyedPose(frame);
+    skinForwardKinematics();
+    for (std::size_t ik : ikOrder_) {
+        placeIkBone(ik);
+    }
+    // In PMX order: a later IK bone starts from what the earlier ones solved.
+    for (std::size_t ik = 0; ik < rig_.ikBones.size(); ++ik) {
+        if (ikEnabledAt(*motion_.showIk, motion_.ikSjisNames[ik], frame)) {
+            solveIk(ik);
+            skinForwardKinematics();
+        }
+    }
+}
+
+void MmdPoser::keyedPose(std::uint32_t frame) {
+    const auto pose = [frame](MmdBonePose& bone, const std::vector<VmdFileKey>* keys) {
+        if (keys == nullptr) {
+            bone.local = Quaternion(1, 0, 0, 0);
+            bone.offset = Point(0.0);
+            return;
+        }
+        const BonePoseAt keyed = evaluateBone(*keys, frame);
+        bone.local = keyRotation(keyed.rotation);
+        bone.offset = keyOffset(keyed.position);
+    };
+    for (std::size_t bone = 0; bone < bones_.size(); ++bone) {
+        pose(bones_[bone], motion_.boneKeys[bone]);
+    }
+    for (std::size_t ik = 0; ik < ikBones_.size(); ++ik) {
+        pose(ikBones_[ik], motion_.ikKeys[ik]);
+    }
+}
+
+void MmdPoser::skinForwardKinematics() {
+    for (std::size_t bone : boneOrder_) {
+        placeSkinBone(bone);
+    }
+}
+
+void MmdPoser::placeSkinBone(std::size_t bone) {
+    const RigBone& rigBone = rig_.bones[bone];
+    if (rigBone.parent < 0) {
+        stand(bones_[bone], rigBone.rest);
+        return;
+    }
+    const auto parent = static_cast<std::size_t>(rigBone.parent);
+    follow(bones_[bone], bones_[parent], rigBone.rest - rig_.bones[parent].rest);
+}
+
+void MmdPoser::placeIkBone(std::size_t ik) {
+    const RigIkBone& rigIk = rig_.ikBones[ik];
+    if (rigIk.parentIk < 0) {
+        stand(ikBones_[ik], rigIk.rest);
+        return;
+    }
+    const auto parent = static_cast<std::size_t>(rigIk.parentIk);
+    follow(ikBones_[ik], ikBones_[parent], rigIk.rest - rig_.ikBones[parent].rest);
+}
+
+// Cyclic coordinate descent, as MMD runtimes solve it from the keyed pose:
+// each loop turns every link in turn so that the line from it to the target
+// bone points at the IK bone, by at most the unit angle, within its limits.
+void MmdPoser::solveIk(std::size_t ik) {
+    const RigIkBone& rigIk = rig_.ikBones[ik];
+    const Point goal = ikBones_[ik].position;
+    for (std::uint32_t loop = 0; loop < rigIk.loopCount; ++loop) {
+        bool turned = false;
+        for (const RigIkLink& link : rigIk.links) {
+            turnLink(link, ik, goal, turned);
+        }
+        if (!turned) {
+            break;
+        }
+    }
+}
+
+void MmdPoser::turnLink(const RigIkLink& link, std::size_t ik, const Point& goal, bool& turned) {
+    const RigIkBone& rigIk = rig_.ikBones[ik];
+    MmdBonePose& linkPose = bones_[link.bone];
+    const Quaternion toLink = glm::conjugate(linkPose.world);
+    const Point effector = glm::normalize(toLink * (bones_[rigIk.targetBone].position - linkPose.position));
+    const Point target = glm::normalize(toLink * (goal - linkPose.position));
+    double angle = std::acos(clamp(glm::dot(effector, target), -1.0, 1.0));
+    if (!(angle >= smallestTurn)) {
+        return;
+    }
+    angle = std::min(angle, rigIk.unitAngle);
+    const Point axis = glm::cross(effector, target);
+    const double axisLength = glm::length(axis);
+    if (!(axisLength > 0)) {
+        return;  // straight away from the goal: no one axis to turn about
+    }
+    linkPose.local = linkPose.local * glm::angleAxis(angle, axis / axisLength);
+    if (link.limited) {
+        linkPose.local = limitedTurn(linkPose.local, link.lower, link.upper);
+    }
+    placeSkinBone(link.bone);
+    const std::size_t linkIndex = static_cast<std::size_t>(&link - rigIk.links.data());
+    for (std::size_t bone : chains_[ik][linkIndex]) {
+        placeSkinBone(bone);
+    }
+    turned = true;
+}
+
+}  // namespace zorvek

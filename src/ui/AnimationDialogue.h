@@ -1,0 +1,11 @@
+#pragma once
+
+#include "jobs/ConversionTables.h"
+#include "ui/Console.h"
+
+namespace zorvek {
+
+// Menu entry 1: the whole VMD to IFP dialogue. Prints its own errors.
+void convertVmdToIfp(Console& console, const ConversionTables& tables);
+
+}  // namespace zorvek

@@ -1,0 +1,112 @@
+// Our playing of a motion with leg IK against three.js's MMD runtime
+// (MMDLoader, MMDAnimationHelper and its CCD IK solver, which we did not
+// write), on the PMX converted from the sample in the mmd mode: every joint
+// within 0.01 units at every frame.
+
+#include "base/TextEncoding.h"
+#include "jobs/ConversionTables.h"
+#include "jobs/ConvertJob.h"
+#include "motion/MmdPoser.h"
+#include "motion/MotionRig.h"
+#include "motion/RigMotion.h"
+#include "pmx/PmxBonePlan.h"
+#include "support/NodeScripts.h"
+#include "support/TempDir.h"
+#include "vmd/VmdReader.h"
+#include "vmd/VmdWriter.h"
+
+#include <glm/gtc/quaternion.hpp>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace zorvek {
+namespace {
+
+const std::filesystem::path source(ZORVEK_SOURCE_DIR);
+const std::filesystem::path runtimeFolder = source / "tests/motion/three";
+
+Vec4 turnX(double degrees) {
+    const double half = degrees * 3.14159265358979323846 / 360.0;
+    return {static_cast<float>(std::sin(half)), 0, 0, static_cast<float>(std::cos(half))};
+}
+
+struct IkCase {
+    const char* name;
+    Vec3 crouch;     // センター's offset at frame 15
+    Vec3 leftFoot;   // 左足ＩＫ's offset at frame 20
+    Vec3 rightFoot;  // 右足ＩＫ's offset at frame 10
+};
+
+// A crouch and a step: the legs keyed a little bent, the feet led by the IK
+// bones to places well within the legs' reach.
+VmdMotion stepMotion(const IkCase& c) {
+    VmdMotion motion;
+    motion.modelName = u"zorvek_sample";
+    motion.tracks.push_back({u"センター", {{0, {}, {0, 0, 0, 1}}, {15, c.crouch, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
+    motion.tracks.push_back({u"上半身", {{0, {}, {0, 0, 0, 1}}, {30, {}, turnX(15)}}});
+    motion.tracks.push_back({u"左ひざ", {{0, {}, turnX(-25)}}});
+    motion.tracks.push_back({u"右ひざ", {{0, {}, turnX(-25)}}});
+    motion.tracks.push_back({u"左足ＩＫ", {{0, {}, {0, 0, 0, 1}}, {20, c.leftFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
+    motion.tracks.push_back({u"右足ＩＫ", {{0, {}, {0, 0, 0, 1}}, {10, c.rightFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
+    return motion;
+}
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+std::string expectedJoints(const MotionRig& rig, const VmdFile& file, std::uint32_t lastFrame) {
+    const RigMotion bound = bindMotion(rig, file);
+    MmdPoser poser(rig, bound);
+    std::string json = "{\"ik\": true, \"tolerance\": 0.01, \"frames\": [";
+    for (std::uint32_t frame = 0; frame <= lastFrame; ++frame) {
+        poser.poseAt(frame);
+        json += (frame == 0 ? "" : ", ") + std::string("{\"frame\": ") + std::to_string(frame) + ", \"bones\": {";
+        for (std::size_t bone = 0; bone < rig.bones.size(); ++bone) {
+            const Point& p = poser.bones()[bone].position;
+            json += (bone == 0 ? "\"" : ", \"") + utf16ToUtf8(rig.bones[bone].name) + "\": [" + number(p.x) + ", " +
+                    number(p.y) + ", " + number(p.z) + "]";
+        }
+        json += "}}";
+    }
+    return json + "]}";
+}
+
+class IkRuntimeCheck : public testing::TestWithParam<IkCase> {};
+
+TEST_P(IkRuntimeCheck, EveryJointAsThreeJsSolvesIt) {
+    if (const std::string missing = test::missingNodePackage(runtimeFolder, "three"); !missing.empty()) {
+        GTEST_SKIP() << missing;
+    }
+    const ConversionTables tables = loadConversionTables(source / "data");
+    DffConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {});
+    model.prepare(ConversionMode::NamesAndAxes, tables);
+    const BonePlan plan = planBones(model.model(), ConversionMode::NamesAndAxes, tables.bones, tables.iks);
+    const MotionRig rig = makeMotionRig(model.model(), ConversionMode::NamesAndAxes, plan, tables.iks, u"zorvek_sample");
+
+    test::TempDir dir;
+    const auto pmx = dir.write("sample.pmx", model.buildPmx(".png", tables, [](const std::string&) {}).span());
+    const ByteBlock vmdBytes = writeVmd(stepMotion(GetParam()), [](const std::string&) {});
+    const auto vmd = dir.write("step.vmd", vmdBytes.span());
+    const auto expected = dir.write("expected.json", expectedJoints(rig, readVmd(vmdBytes.span()), 30));
+    const test::CommandResult result =
+        test::runCommand("node " + test::shellQuoted(runtimeFolder / "check-motion.mjs") + " " +
+                         test::shellQuoted(pmx) + " " + test::shellQuoted(vmd) + " " + test::shellQuoted(expected));
+    EXPECT_EQ(result.status, 0) << result.output;
+    RecordProperty("runtime", result.output);
+    const std::string checked = "checked " + std::to_string(rig.bones.size() * 31) + " positions in 31 frames";
+    EXPECT_NE(result.output.find(checked), std::string::npos) << result.output;
+    std::printf("%s", result.output.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(LegIk, IkRuntimeCheck,
+                         testing::Values(IkCase{"Crouch", {0, -1.5f, 0}, {0.3f, 0.8f, -1.0f}, {-0.3f, 0.5f, 0.8f}},
+                                         IkCase{"HighStep", {0, -1.0f, 0.5f}, {0, 2.5f, -2.0f}, {0.5f, 0, 0}}),
+                         [](const testing::TestParamInfo<IkCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace zorvek
