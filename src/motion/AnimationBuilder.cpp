@@ -9,7 +9,8 @@
 
 #include <glm/matrix.hpp>
 
-#include <array>
+#include <cmath>
+#include <numbers>
 
 namespace zorvek {
 
@@ -18,6 +19,10 @@ namespace {
 // A bone whose key moves it less than this (in PMX units; 0.1 mm in the
 // game) keeps its frame's own translation.
 constexpr double smallestMove = 0.001;
+// A bone whose local rotation stays this close to its frame's own keeps that
+// one: the bind pose and the frames' rotations of a model often differ by
+// float rounding, which must not give every bone a track.
+constexpr double smallestTurnDegrees = 0.05;
 constexpr std::size_t longestTrackName = 23;
 
 // The inverse of gameToMmdAxes.
@@ -33,64 +38,64 @@ Vec3 toVec3(const Point& p) {
     return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
 }
 
-bool sameStoredRotation(const Vec4& a, const Vec4& b) {
-    const std::array<std::int16_t, 4> first = compressedRotation(a);
-    std::array<std::int16_t, 4> second = compressedRotation(b);
-    if (first == second) {
-        return true;
-    }
-    for (std::int16_t& part : second) {
-        part = static_cast<std::int16_t>(-part);
-    }
-    return first == second;
-}
-
 std::string trackName(const std::string& frameName) {
     return frameName.substr(0, std::min(frameName.find('\0'), longestTrackName));
 }
 
+// What MMD shows of one bone at one frame.
+struct PlayedBone {
+    Quaternion world{1, 0, 0, 0};
+    Point position{0.0};
+    Point offset{0.0};
+};
+
+// Plays the motion once, then writes the keys: a bone gets a track only when
+// some frame needs one, and the keys below a bone without a track must be
+// computed against the frame's own rotation, which the game keeps for it.
 class AnimationWriter {
 public:
     AnimationWriter(const MotionRig& rig, const DffModel& model, const RigMotion& motion)
         : rig_(rig),
           model_(model),
-          poser_(rig, motion),
+          motion_(motion),
           order_(parentsFirstOrder(model)),
           boneOfFrame_(model.frames.size(), -1),
           worlds_(model.frames.size()),
           keys_(rig.bones.size()),
           turned_(rig.bones.size(), false),
           moved_(rig.bones.size(), false),
-          gameToMmd_(gameToMmdRotation()),
-          mmdToGame_(glm::transpose(gameToMmd_)) {
+          mmdToGame_(glm::transpose(gameToMmdRotation())),
+          smallestTurnDot_(std::cos(smallestTurnDegrees * std::numbers::pi / 180.0 / 2.0)) {
         for (std::size_t bone = 0; bone < rig.bones.size(); ++bone) {
             boneOfFrame_[rig.bones[bone].frame] = static_cast<std::int32_t>(bone);
+            restRotations_.push_back(glm::normalize(glm::quat_cast(columnForm(model.frames[rig.bones[bone].frame].rotation))));
         }
     }
 
     IfpAnimation write(std::string name, std::uint32_t lastFrame, const std::optional<KeyTolerance>& reduction) {
-        for (auto& keys : keys_) {
-            keys.reserve(std::size_t{lastFrame} + 1);
+        play(lastFrame);
+        for (std::size_t bone = 0; bone < rig_.bones.size(); ++bone) {
+            if (hasTrack(bone)) {
+                keys_[bone].reserve(std::size_t{lastFrame} + 1);
+            }
         }
         for (std::uint32_t frame = 0; frame <= lastFrame; ++frame) {
-            poser_.poseAt(frame);
             const float time = static_cast<float>(frame) / mmdFramesPerSecond;
             for (std::size_t dffFrame : order_) {
-                placeFrame(dffFrame, time);
+                keyFrame(dffFrame, frame, time);
             }
         }
         IfpAnimation animation;
         animation.name = std::move(name);
         for (std::size_t bone = 0; bone < rig_.bones.size(); ++bone) {
-            const bool rootLike = rig_.bones[bone].parent < 0;
-            if (!rootLike && !turned_[bone] && !moved_[bone]) {
+            if (!hasTrack(bone)) {
                 continue;
             }
             const DffFrame& frame = model_.frames[rig_.bones[bone].frame];
             IfpTrack track;
             track.name = trackName(frame.frameName);
             track.boneId = frame.boneId;
-            track.hasTranslation = rootLike || moved_[bone];
+            track.hasTranslation = hasTranslation(bone);
             track.keys = reduction ? reduceKeys(keys_[bone], track.hasTranslation, *reduction) : std::move(keys_[bone]);
             animation.tracks.push_back(std::move(track));
         }
@@ -98,6 +103,45 @@ public:
     }
 
 private:
+    bool rootLike(std::size_t bone) const { return rig_.bones[bone].parent < 0; }
+    bool hasTranslation(std::size_t bone) const { return rootLike(bone) || moved_[bone]; }
+    bool hasTrack(std::size_t bone) const { return hasTranslation(bone) || turned_[bone]; }
+
+    const PlayedBone& played(std::uint32_t frame, std::size_t bone) const {
+        return played_[std::size_t{frame} * rig_.bones.size() + bone];
+    }
+
+    // Every frame as MMD shows it, and which bones turn or move away from their frames' own.
+    void play(std::uint32_t lastFrame) {
+        MmdPoser poser(rig_, motion_);
+        played_.resize((std::size_t{lastFrame} + 1) * rig_.bones.size());
+        for (std::uint32_t frame = 0; frame <= lastFrame; ++frame) {
+            poser.poseAt(frame);
+            for (std::size_t bone = 0; bone < rig_.bones.size(); ++bone) {
+                const MmdBonePose& pose = poser.bones()[bone];
+                PlayedBone& kept = played_[std::size_t{frame} * rig_.bones.size() + bone];
+                kept = {pose.world, pose.position, pose.offset};
+                moved_[bone] = moved_[bone] || (!rootLike(bone) && glm::length(pose.offset) > smallestMove);
+            }
+            for (std::size_t dffFrame : order_) {
+                const Rotation& above = parentWorld(dffFrame).rotation;
+                const std::int32_t bone = boneOfFrame_[dffFrame];
+                if (bone < 0) {
+                    worlds_[dffFrame].rotation = above * columnForm(model_.frames[dffFrame].rotation);
+                    continue;
+                }
+                const auto b = static_cast<std::size_t>(bone);
+                worlds_[dffFrame].rotation = gameWorld(played(frame, b), b);
+                const Quaternion local = glm::normalize(glm::quat_cast(glm::transpose(above) * worlds_[dffFrame].rotation));
+                turned_[b] = turned_[b] || !(std::abs(glm::dot(local, restRotations_[b])) >= smallestTurnDot_);
+            }
+        }
+    }
+
+    Rotation gameWorld(const PlayedBone& pose, std::size_t bone) const {
+        return mmdToGame_ * glm::mat3_cast(pose.world) * rig_.bones[bone].axes;
+    }
+
     const FramePose& parentWorld(std::size_t frame) const {
         static const FramePose origin;
         const std::int32_t parent = model_.frames[frame].parentIndex;
@@ -105,35 +149,32 @@ private:
                                                                                  : origin;
     }
 
-    void placeFrame(std::size_t frame, float time) {
+    void keyFrame(std::size_t frame, std::uint32_t motionFrame, float time) {
         const FramePose& above = parentWorld(frame);
         const DffFrame& dffFrame = model_.frames[frame];
         const std::int32_t boneNumber = boneOfFrame_[frame];
-        if (boneNumber < 0) {
+        if (boneNumber < 0 || !hasTrack(static_cast<std::size_t>(boneNumber))) {
             worlds_[frame].rotation = above.rotation * columnForm(dffFrame.rotation);
             worlds_[frame].position = above.position + above.rotation * toPoint(dffFrame.translation);
             return;
         }
         const auto bone = static_cast<std::size_t>(boneNumber);
         const RigBone& rigBone = rig_.bones[bone];
-        const MmdBonePose& pose = poser_.bones()[bone];
-        // Against the parent's world as the file will hold it, so that rounding
-        // does not add up down a chain.
-        const Rotation world = mmdToGame_ * glm::mat3_cast(pose.world) * rigBone.axes;
+        const PlayedBone& pose = played(motionFrame, bone);
+        // Against the parent's world as the game will have it, so that
+        // rounding does not add up down a chain.
         const Rotation aboveInverse = glm::transpose(above.rotation);
-        const Vec4 rotation = keyRotation(glm::quat_cast(aboveInverse * world), bone);
+        const Vec4 rotation = keyRotation(glm::quat_cast(aboveInverse * gameWorld(pose, bone)), bone);
 
         Point translation = toPoint(dffFrame.translation);
-        if (rigBone.parent < 0) {
+        if (rootLike(bone)) {
             const Point game = mmdToGameAxes((pose.position - Point(0, 10, 0)) / 10.0);
             translation = aboveInverse * (game - above.position);
-        } else {
-            moved_[bone] = moved_[bone] || glm::length(pose.offset) > smallestMove;
+        } else if (moved_[bone]) {
             translation += rig_.bones[static_cast<std::size_t>(rigBone.parent)].axesInverse * pose.offset / 10.0;
         }
         worlds_[frame].rotation = above.rotation * glm::mat3_cast(unitQuaternion(storedRotation(rotation)));
         worlds_[frame].position = above.position + above.rotation * translation;
-        turned_[bone] = turned_[bone] || !sameStoredRotation(rotation, restRotation(dffFrame));
         keys_[bone].push_back({rotation, toVec3(translation), time});
     }
 
@@ -148,21 +189,19 @@ private:
         return toVec4(q);
     }
 
-    static Vec4 restRotation(const DffFrame& frame) {
-        return toVec4(glm::normalize(glm::quat_cast(columnForm(frame.rotation))));
-    }
-
     const MotionRig& rig_;
     const DffModel& model_;
-    MmdPoser poser_;
+    const RigMotion& motion_;
     std::vector<std::size_t> order_;
     std::vector<std::int32_t> boneOfFrame_;
+    std::vector<Quaternion> restRotations_;
+    std::vector<PlayedBone> played_;  // by frame, then bone
     std::vector<FramePose> worlds_;
     std::vector<std::vector<IfpKey>> keys_;
     std::vector<bool> turned_;
     std::vector<bool> moved_;
-    Rotation gameToMmd_;
     Rotation mmdToGame_;
+    double smallestTurnDot_;
 };
 
 }  // namespace
