@@ -265,6 +265,7 @@ int main(int argc, char** argv) {
         writeSeeds(out / "ifp", seedIfpFiles());
         writeSeeds(out / "vmd", seedVmdFiles());
         writeParameterSeeds(out / "motion", seedMotionFiles(), 3);
+        writeParameterSeeds(out / "animation", seedVmdFiles(), 3);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zorvek-fuzz-seeds: %s\n", error.what());
         return 1;

@@ -38,6 +38,10 @@ Vec3 toVec3(const Point& p) {
     return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
 }
 
+bool isFinite(const Vec3& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
 std::string trackName(const std::string& frameName) {
     return frameName.substr(0, std::min(frameName.find('\0'), longestTrackName));
 }
@@ -173,9 +177,15 @@ private:
         } else if (moved_[bone]) {
             translation += rig_.bones[static_cast<std::size_t>(rigBone.parent)].axesInverse * pose.offset / 10.0;
         }
+        const Vec3 keyTranslation = toVec3(translation);
+        if (!isFinite(keyTranslation) || !std::isfinite(rotation.x) || !std::isfinite(rotation.y) ||
+            !std::isfinite(rotation.z) || !std::isfinite(rotation.w)) {
+            // Keys of infinite or NaN positions, or so far out that MMD's sums overflow.
+            throw UserMessageError("VMDに扱えない値のキーがあります: " + shownAnimationName(dffFrame.frameName));
+        }
         worlds_[frame].rotation = above.rotation * glm::mat3_cast(unitQuaternion(storedRotation(rotation)));
         worlds_[frame].position = above.position + above.rotation * translation;
-        keys_[bone].push_back({rotation, toVec3(translation), time});
+        keys_[bone].push_back({rotation, keyTranslation, time});
     }
 
     // The quaternion on the side of the previous key's (of the identity's for

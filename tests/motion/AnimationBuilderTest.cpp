@@ -4,6 +4,7 @@
 
 #include "base/ShiftJis.h"
 #include "ifp/IfpQuantisation.h"
+#include "ifp/IfpWriter.h"
 #include "jobs/ConversionTables.h"
 #include "jobs/ConvertJob.h"
 #include "motion/AnimationBuilder.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <random>
 
@@ -258,6 +260,24 @@ TEST_F(SampleAnimation, AMotionLongerThanAnIfpHoldsIsRefusedBeforeItIsPlayed) {
         VmdFile file;
         file.bones.push_back(keysOf(toShiftJis(rig.bones[0].name), {0, last}));
         EXPECT_USER_ERROR(build(file, true), "IFPに書けない長さのアニメーションです (546秒まで): test");
+    }
+}
+
+TEST_F(SampleAnimation, KeysAtPlacesNoNumberOrNoIfpHoldsAreRefused) {
+    const std::string root = model.model().frames[rig.bones[0].frame].frameName;
+    const struct {
+        float offset;
+        std::string message;
+    } cases[] = {
+        {std::numeric_limits<float>::quiet_NaN(), "VMDに扱えない値のキーがあります: " + root},
+        {std::numeric_limits<float>::infinity(), "VMDに扱えない値のキーがあります: " + root},
+        {std::numeric_limits<float>::max(), "ルートの移動がIFPに書ける範囲 (±32m) を超えています: test"},
+    };
+    for (const auto& c : cases) {
+        VmdFile file;
+        file.bones.push_back(moved(0, c.offset));
+        file.bones.push_back(moved(1, c.offset));
+        EXPECT_USER_ERROR(writeAnp3({IfpFormat::Anp3, "x", {build(file, true)}}), c.message) << c.offset;
     }
 }
 
