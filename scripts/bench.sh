@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times whole zorvek processes on synthetic skinned models of growing size
 # (32 bones) against copying the same bytes with cp, and reports peak memory;
-# then what textures add, the motions of a ped.ifp stand-in, and the start-up.
+# then what textures add, the motions of a ped.ifp stand-in, a long MMD motion
+# made into a game animation, and the start-up.
 # Not run by CI.
 #   bench.sh [VERTEX_COUNT ...]   default: 1000 10000 100000 1000000
 #   BENCH_RUNS (default 9) runs per command, the median is shown;
@@ -18,7 +19,7 @@ build="${BENCH_BUILD_DIR:-build/bench}"
 bash scripts/install-deps.sh build bench
 # The tools too: the IFP generator animates the sample's skeleton.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEK_BUILD_BENCH=ON -DZORVEK_BUILD_TOOLS=ON >/dev/null
-cmake --build "$build" --target zorvek zorvek-bench-model zorvek-bench-txd zorvek-bench-ifp >/dev/null
+cmake --build "$build" --target zorvek zorvek-bench-model zorvek-bench-txd zorvek-bench-ifp zorvek-bench-vmd >/dev/null
 zorvek="$root/$build/src/app/zorvek"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zorvek-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -116,6 +117,28 @@ awk -v n="$(find "$motions" -name '*.vmd' | wc -l)" -v ms="$ms" -v f="$floor_ms"
     printf "| ped (%d animations, %.0f s) | ifp2vmd mmd | %9.1f | %9.1f | %5.2f | %6.2f | %8.1f | %5.2f |\n",
         n, s, ms, f, ms / f, ms / s, kb / 1024, kb * 1024 / b }'
 echo "VMD written: $((out_bytes / 1048576)) MiB in $(find "$motions" -name '*.vmd' | wc -l) files"
+
+# The other way: a five-minute motion keyed on every frame of every bone
+# (bench/MotionFileMain.cpp) made into an IFP for the sample, timed inside
+# the bench program step by step as vmd2ifp runs them, then as whole zorvek
+# processes against copying the VMD and the IFP.
+echo
+"$root/$build/bench/zorvek-bench-vmd" "$work/long.vmd" samples/zorvek_sample.dff data "$runs"
+echo
+echo "| VMD | command | median ms | floor ms | ratio | ms per motion s | peak MiB | peak/(in+out) |"
+echo "|---|---|---:|---:|---:|---:|---:|---:|"
+for keys in reduced all; do
+    flag=()
+    [[ $keys == all ]] && flag=(--all-keys)
+    read -r ms kb < <(measure "$zorvek" vmd2ifp "$work/long.vmd" --model samples/zorvek_sample.dff --mode mmd \
+        -o "$work/long.ifp" --force --tables data "${flag[@]}")
+    read -r floor_ms _ < <(measure sh -c 'cp "$1" "$3" && cp "$2" "$4"' sh "$work/long.vmd" "$work/long.ifp" \
+        "$work/copy.vmd" "$work/copy.ifp")
+    awk -v k="$keys" -v ms="$ms" -v f="$floor_ms" -v kb="$kb" \
+        -v b="$(($(size_of "$work/long.vmd") + $(size_of "$work/long.ifp")))" 'BEGIN {
+        printf "| 300 s, every frame | vmd2ifp mmd, %s keys | %9.1f | %9.1f | %5.2f | %6.2f | %8.1f | %5.2f |\n",
+            k, ms, f, ms / f, ms / 300, kb / 1024, kb * 1024 / b }'
+done
 
 echo
 read -r ms kb < <(cd data && runs=20 measure sh -c "printf '4\n' | '$zorvek'")

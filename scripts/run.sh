@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program (a plain Release build, no
 # tests), and converts the bundled sample model in all three bone modes into
-# out/sample/, with its textures from the sample's TXD beside the models, and
-# the sample's animations into motions for the mmd-mode model.
+# out/sample/, with its textures from the sample's TXD beside the models, the
+# sample's animations into motions for the mmd-mode model, and the sample's
+# MMD motion into a game animation for the model.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +21,9 @@ done
 echo "== motions for zorvek_sample_mmd.pmx"
 build/run/src/app/zorvek ifp2vmd samples/zorvek_sample.ifp --model samples/zorvek_sample.dff --mode mmd \
     -d "$out/motions" --tables data --force
+echo "== the sample's MMD motion into a game animation"
+build/run/src/app/zorvek vmd2ifp samples/zorvek_sample.vmd --model samples/zorvek_sample.dff --mode mmd \
+    -o "$out/zorvek_sample_dance.ifp" --tables data --force
 echo
 echo "Wrote:"
 ls -l "$out" "$out/motions"

@@ -12,6 +12,8 @@ namespace {
 
 // Turns smaller than this are left out, so that a solved chain does not shake.
 constexpr double smallestTurn = 1e-5;
+// The bend a straight knee is given when its goal lies straight ahead of it.
+constexpr double straightKneeBend = 0.1;
 
 Quaternion keyRotation(const PlainQuaternion& q) {
     return Quaternion(q.w, q.x, q.y, q.z);
@@ -55,12 +57,33 @@ void stand(MmdBonePose& bone, const Point& rest) {
     bone.position = rest + bone.offset;
 }
 
+Point clamped(const Point& angles, const Point& lower, const Point& upper) {
+    return {clamp(angles.x, lower.x, upper.x), clamp(angles.y, lower.y, upper.y), clamp(angles.z, lower.z, upper.z)};
+}
+
+// A link that may turn about its X axis alone, as a knee.
+bool isHinge(const RigIkLink& link) {
+    return link.limited && link.lower.y == 0 && link.upper.y == 0 && link.lower.z == 0 && link.upper.z == 0 &&
+           link.lower.x < link.upper.x;
+}
+
+// A turn of a hinge beyond its limits, tried the other way first: a straight
+// knee that the free turn would bend the way it cannot bends the way it can.
+double flippedIntoLimits(double turn, double lower, double upper) {
+    if (turn >= lower && turn <= upper) {
+        return turn;
+    }
+    if (-turn >= lower && -turn <= upper) {
+        return -turn;
+    }
+    const double middle = 0.5 * (lower + upper);
+    return std::abs(middle - turn) > std::abs(middle + turn) ? -turn : turn;
+}
+
 }  // namespace
 
 Quaternion limitedTurn(const Quaternion& turn, const Point& lower, const Point& upper) {
-    const Point angles = eulerXyz(turn);
-    return fromEulerXyz({clamp(angles.x, lower.x, upper.x), clamp(angles.y, lower.y, upper.y),
-                         clamp(angles.z, lower.z, upper.z)});
+    return fromEulerXyz(clamped(eulerXyz(turn), lower, upper));
 }
 
 MmdPoser::MmdPoser(const MotionRig& rig, const RigMotion& motion)
@@ -159,8 +182,8 @@ void MmdPoser::solveIk(std::size_t ik) {
     const Point goal = ikBones_[ik].position;
     for (std::uint32_t loop = 0; loop < rigIk.loopCount; ++loop) {
         bool turned = false;
-        for (const RigIkLink& link : rigIk.links) {
-            turnLink(link, ik, goal, turned);
+        for (std::size_t i = 0; i < rigIk.links.size(); ++i) {
+            turnLink(ik, i, loop, goal, turned);
         }
         if (!turned) {
             break;
@@ -168,14 +191,27 @@ void MmdPoser::solveIk(std::size_t ik) {
     }
 }
 
-void MmdPoser::turnLink(const RigIkLink& link, std::size_t ik, const Point& goal, bool& turned) {
+void MmdPoser::turnLink(std::size_t ik, std::size_t linkIndex, std::uint32_t loop, const Point& goal, bool& turned) {
     const RigIkBone& rigIk = rig_.ikBones[ik];
+    const RigIkLink& link = rigIk.links[linkIndex];
     MmdBonePose& linkPose = bones_[link.bone];
     const Quaternion toLink = glm::conjugate(linkPose.world);
     const Point effector = glm::normalize(toLink * (bones_[rigIk.targetBone].position - linkPose.position));
     const Point target = glm::normalize(toLink * (goal - linkPose.position));
+    // A hinge that starts the solve straight (at or beyond the limit it
+    // straightens to) would be turned the way it cannot bend and clamped
+    // straight again at every step, the goal never reached.
+    const bool startsStraight = loop == 0 && isHinge(link) && eulerXyz(linkPose.local).x >= link.upper.x;
     double angle = std::acos(clamp(glm::dot(effector, target), -1.0, 1.0));
     if (!(angle >= smallestTurn)) {
+        const double reach = glm::length(bones_[rigIk.targetBone].position - linkPose.position);
+        if (startsStraight && glm::length(goal - linkPose.position) < reach * (1 - smallestTurn)) {
+            // Straight at a goal straight ahead but nearer: no direction to
+            // turn to, only a bend to start, which the next loops complete.
+            linkPose.local = fromEulerXyz({std::max(link.lower.x, link.upper.x - straightKneeBend), 0, 0});
+            placeChain(ik, linkIndex);
+            turned = true;
+        }
         return;
     }
     angle = std::min(angle, rigIk.unitAngle);
@@ -186,14 +222,21 @@ void MmdPoser::turnLink(const RigIkLink& link, std::size_t ik, const Point& goal
     }
     linkPose.local = linkPose.local * glm::angleAxis(angle, axis / axisLength);
     if (link.limited) {
-        linkPose.local = limitedTurn(linkPose.local, link.lower, link.upper);
+        Point angles = eulerXyz(linkPose.local);
+        if (startsStraight) {
+            angles.x = flippedIntoLimits(angles.x, link.lower.x, link.upper.x);
+        }
+        linkPose.local = fromEulerXyz(clamped(angles, link.lower, link.upper));
     }
-    placeSkinBone(link.bone);
-    const std::size_t linkIndex = static_cast<std::size_t>(&link - rigIk.links.data());
+    placeChain(ik, linkIndex);
+    turned = true;
+}
+
+void MmdPoser::placeChain(std::size_t ik, std::size_t linkIndex) {
+    placeSkinBone(rig_.ikBones[ik].links[linkIndex].bone);
     for (std::size_t bone : chains_[ik][linkIndex]) {
         placeSkinBone(bone);
     }
-    turned = true;
 }
 
 }  // namespace zorvek

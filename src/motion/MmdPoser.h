@@ -37,7 +37,8 @@ private:
     void placeSkinBone(std::size_t bone);
     void placeIkBone(std::size_t ik);
     void solveIk(std::size_t ik);
-    void turnLink(const RigIkLink& link, std::size_t ik, const Point& goal, bool& turned);
+    void placeChain(std::size_t ik, std::size_t link);
+    void turnLink(std::size_t ik, std::size_t link, std::uint32_t loop, const Point& goal, bool& turned);
 
     const MotionRig& rig_;
     const RigMotion& motion_;

@@ -193,11 +193,18 @@ motion)
     # The menu's entry: one animation in each of two modes under a name without
     # extension, then all of them by Japanese names into a folder.
     mkdir "$work/linux/全部" "$work/windows/全部"
-    run_both $'2\nanim.ifp\nmodel.dff\n1\nwalk\n歩く\n2\nanim.ifp\nmodel.dff\n2\nnod\nnod-info\n2\nアニメ.ifp\nモデル.dff\n3\n\n全部\n4\n'
+    # Entry 1 then takes one of them back into an animation file, and adds
+    # another to a copy of the sample's animations.
+    cp "$work/linux/anim.ifp" "$work/linux/集め.ifp"
+    cp "$work/windows/anim.ifp" "$work/windows/集め.ifp"
+    run_both $'2\nanim.ifp\nmodel.dff\n1\nwalk\n歩く\n2\nanim.ifp\nmodel.dff\n2\nnod\nnod-info\n2\nアニメ.ifp\nモデル.dff\n3\n\n全部\n1\n全部/walk.vmd\nモデル.dff\n3\n歩き戻し\n1\n全部/nod.vmd\nmodel.dff\n3\n集め.ifp\ny\ny\ny\n4\n'
     compare_transcripts
     same_file 歩く.vmd
     same_file nod-info.vmd
     same_motions 全部 4
+    same_file 歩き戻し.ifp
+    same_file 集め.ifp
+    grep -q "VMDをIFPに変換します" "$work/windows.txt" || fail "no VMD dialogue"
     # The command line, in the three modes, with the tables in a folder of their own.
     mkdir "$work/linux/data" "$work/windows/data"
     mv "$work"/linux/*.dat "$work/linux/data/"
@@ -218,6 +225,23 @@ motion)
     run_both "" ifp2vmd アニメ.ifp --model モデル.dff --mode mmd --anim WAVE -o 手を振る.vmd --tables data
     compare_transcripts
     same_file 手を振る.vmd
+    # And back: the IK solved, keys dropped or all kept, into a new file or an existing one.
+    run_both "" vmd2ifp mmd/walk.vmd --model model.dff --mode mmd -o 戻り.ifp --tables data
+    compare_transcripts
+    same_file 戻り.ifp
+    run_both "" vmd2ifp none/wave.vmd --model モデル.dff --mode none --all-keys --tables data
+    compare_transcripts
+    same_file none/wave.ifp
+    run_both "" vmd2ifp 手を振る.vmd --model model.dff --mode mmd --name wave2 --into anim.ifp --tables data
+    compare_transcripts
+    same_file anim.ifp
+    if [[ -f "$source/samples/zorvek_sample.vmd" ]]; then
+        cp "$source/samples/zorvek_sample.vmd" "$work/linux/dance.vmd"
+        cp "$source/samples/zorvek_sample.vmd" "$work/windows/dance.vmd"
+        run_both "" vmd2ifp dance.vmd --model model.dff --mode mmd --tables data
+        compare_transcripts
+        same_file dance.ifp
+    fi
     ;;
 *)
     echo "unknown run: $run" >&2

@@ -2,6 +2,7 @@
 
 #include "sample/SampleAnimations.h"
 #include "sample/SampleLayout.h"
+#include "sample/SampleMotion.h"
 #include "sample/SampleParts.h"
 #include "sample/SampleSkeleton.h"
 #include "sample/SampleTxd.h"
@@ -155,7 +156,8 @@ test::SkinnedModel buildSampleModel() {
 std::vector<SampleFile> buildSampleFiles() {
     return {{sampleModelFileName, test::buildDff(buildSampleModel())},
             {sampleTextureDictionaryFileName, buildSampleTxd()},
-            {sampleAnimationFileName, buildSampleIfp()}};
+            {sampleAnimationFileName, buildSampleIfp()},
+            {sampleMotionFileName, buildSampleVmd()}};
 }
 
 std::vector<std::filesystem::path> writeSampleFiles(const std::filesystem::path& folder) {

@@ -2,7 +2,8 @@
 
 // The bundled sample: a small skinned San Andreas-style ped built from code
 // (skeleton, mesh, skin) and written with the test DFF builder, with its
-// textures in a texture dictionary (TXD) of the same name.
+// textures in a texture dictionary (TXD) of the same name; an animation file
+// (IFP) and an MMD motion (VMD) for it go with it.
 
 #include "base/FileIo.h"
 #include "support/dff/DffBuilder.h"
@@ -22,7 +23,7 @@ struct SampleFile {
 };
 
 test::SkinnedModel buildSampleModel();
-// The DFF first, then the TXD, then the IFP.
+// The DFF first, then the TXD, the IFP and the VMD.
 std::vector<SampleFile> buildSampleFiles();
 // Creates the folder when needed; returns the paths written.
 std::vector<std::filesystem::path> writeSampleFiles(const std::filesystem::path& folder);

@@ -1,0 +1,48 @@
+#pragma once
+
+// The sample's MMD motion: a three-second step and knee lift (frames 0 to
+// 90 at 30 a second) for the PMX the "mmd" mode makes of the sample, keyed as
+// MMD users key theirs: a few keys per bone with eased curves, the feet on
+// leg IK, the right leg's IK switched off for the knee lift, and keys for
+// bones that model lacks, so that the conversion to a game animation can be
+// tried on the sample.
+
+#include "base/FileIo.h"
+#include "sample/SampleLegs.h"
+#include "vmd/VmdInterpolation.h"
+#include "vmd/VmdMotion.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zorvek::sample {
+
+inline constexpr const char* sampleMotionFileName = "zorvek_sample.vmd";
+// The name of the PMX converted from zorvek_sample.dff.
+inline constexpr const char16_t* sampleMotionModelName = u"zorvek_sample.dff";
+
+// One key: the move from the rest place and the turn, in the parent's axes,
+// with the curves X, Y, Z and rotation of the way from the previous key.
+struct SampleMotionKey {
+    std::uint32_t frame = 0;
+    Place move{0.0};
+    Turn3 turn{1, 0, 0, 0};
+    std::array<VmdCurve, 4> curves{linearVmdCurve, linearVmdCurve, linearVmdCurve, linearVmdCurve};
+};
+
+struct SampleMotionTrack {
+    std::u16string bone;
+    std::vector<SampleMotionKey> keys;  // by frame
+};
+
+// The tracks in the order the file holds them.
+std::vector<SampleMotionTrack> sampleMotionTracks();
+// Every IK on at frame 0; 右足ＩＫ and 右つま先ＩＫ off from 45, on again from 60.
+std::vector<VmdShowIkKey> sampleShowIkKeys();
+
+// The VMD file of the two.
+Bytes buildSampleVmd();
+
+}  // namespace zorvek::sample
