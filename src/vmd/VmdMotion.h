@@ -2,6 +2,7 @@
 
 #include "base/Math.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,10 +17,13 @@ struct VmdBoneKey {
     Vec4 rotation{0, 0, 0, 1};
 };
 
-// Every key of one bone; the name is encoded once for all of them.
+// Every key of one bone; the name is encoded once for all of them. Keys play
+// on linear curves unless `interpolations` holds one set of the 64 bytes for
+// each key (see VmdInterpolation.h).
 struct VmdBoneTrack {
     std::u16string boneName;
     std::vector<VmdBoneKey> keys;
+    std::vector<std::array<std::uint8_t, 64>> interpolations{};
 };
 
 struct VmdIkSwitch {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -59,11 +60,15 @@ void writeHeader(BlockWriter& out, const VmdMotion& motion) {
     out.appendFixedText(fieldName(motion.modelName, modelNameSize, cut), modelNameSize);
 }
 
-// The name and the interpolation are the same in every key of a track: one
-// record is prepared per track and only frame, position and rotation change.
+// The name, and mostly the interpolation, are the same in every key of a
+// track: one record is prepared per track and only frame, position and
+// rotation change (and the curves, where the track has its own).
 void writeTrack(BlockWriter& out, const VmdBoneTrack& track, const WarningSink& warn) {
     if (track.keys.empty()) {
         return;  // nothing of it is written, so nothing to report
+    }
+    if (!track.interpolations.empty() && track.interpolations.size() != track.keys.size()) {
+        throw std::invalid_argument("a VMD track's curves must be one set per key");
     }
     bool cut = false;
     const std::string name = fieldName(track.boneName, boneNameSize, cut);
@@ -73,13 +78,17 @@ void writeTrack(BlockWriter& out, const VmdBoneTrack& track, const WarningSink& 
     std::uint8_t record[boneKeySize]{};
     std::uint8_t* const values = BlockWriter::storeFixedText(record, name, boneNameSize);
     std::memcpy(values + 4 + 12 + 16, linearVmdInterpolation.data(), linearVmdInterpolation.size());
-    for (const VmdBoneKey& key : track.keys) {
+    for (std::size_t i = 0; i < track.keys.size(); ++i) {
+        const VmdBoneKey& key = track.keys[i];
         std::uint8_t* const at = out.take(boneKeySize);
         std::memcpy(at, record, boneKeySize);
         std::uint8_t* field = at + boneNameSize;
         field = BlockWriter::store(field, key.frame);
         field = BlockWriter::store(field, key.position);
-        BlockWriter::store(field, key.rotation);
+        field = BlockWriter::store(field, key.rotation);
+        if (!track.interpolations.empty()) {
+            std::memcpy(field, track.interpolations[i].data(), track.interpolations[i].size());
+        }
     }
 }
 

@@ -1,12 +1,14 @@
 #include "vmd/VmdWriter.h"
 
 #include "base/FileIo.h"
+#include "vmd/VmdInterpolation.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <initializer_list>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,6 +109,21 @@ TEST(VmdWriter, RecordsAtTheirOffsets) {
     EXPECT_EQ(Bytes(bytes.begin() + third + 47, bytes.begin() + third + 111), linear);
     EXPECT_EQ(Bytes(bytes.begin() + 387, bytes.begin() + 403), Bytes(16, 0));
     EXPECT_EQ(Bytes(bytes.begin() + 403, bytes.begin() + 407), u32(1));
+}
+
+TEST(VmdWriter, KeysCarryTheirOwnCurvesWhereTheTrackHasThem) {
+    VmdMotion motion;
+    VmdBoneTrack track{u"センター", {{0, {}, {0, 0, 0, 1}}, {9, {}, {0, 0, 0, 1}}}, {}};
+    const auto easeIn = vmdInterpolation({64, 0, 127, 127}, {1, 2, 3, 4}, {20, 20, 107, 107}, {0, 127, 127, 0});
+    track.interpolations = {linearVmdInterpolation, easeIn};
+    motion.tracks.push_back(track);
+    const Bytes bytes = written(motion);
+    const std::size_t second = 54 + 111;
+    EXPECT_EQ(Bytes(bytes.begin() + 54 + 47, bytes.begin() + 54 + 111), linear);
+    EXPECT_EQ(Bytes(bytes.begin() + second + 47, bytes.begin() + second + 111), Bytes(easeIn.begin(), easeIn.end()));
+    // One set for two keys is no track's curves.
+    motion.tracks[0].interpolations.pop_back();
+    EXPECT_THROW(written(motion), std::invalid_argument);
 }
 
 TEST(VmdWriter, AnEmptyMotionHasItsHeaderAndEmptySections) {

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <stdexcept>
 #include <utility>
 
@@ -232,13 +231,6 @@ Vec4 storedTurn(const Turn3& turn) {
             static_cast<float>(unit.w)};
 }
 
-// Where the writer puts the bone keys and, within each, the curves: after
-// the 30-byte header, the 20-byte model name and the key count; each key is
-// name (15), frame (4), position (12), rotation (16), curves (64).
-constexpr std::size_t firstKeyOffset = 30 + 20 + 4;
-constexpr std::size_t keySize = 111;
-constexpr std::size_t curvesOffset = 15 + 4 + 12 + 16;
-
 }  // namespace
 
 std::vector<SampleMotionTrack> sampleMotionTracks() {
@@ -270,22 +262,13 @@ Bytes buildSampleVmd() {
         written.boneName = track.bone;
         for (const SampleMotionKey& key : track.keys) {
             written.keys.push_back({key.frame, storedMove(key.move), storedTurn(key.turn)});
+            const auto& [x, y, z, r] = key.curves;
+            written.interpolations.push_back(vmdInterpolation(x, y, z, r));
         }
     }
     motion.showIkKeys = sampleShowIkKeys();
     const ByteBlock block = writeVmd(motion, [](const std::string& warning) { throw std::logic_error(warning); });
-    Bytes bytes(block.begin(), block.end());
-    // The writer makes every key linear; the sample's keys carry their own curves.
-    std::size_t at = firstKeyOffset;
-    for (const SampleMotionTrack& track : tracks) {
-        for (const SampleMotionKey& key : track.keys) {
-            const auto& [x, y, z, r] = key.curves;
-            const auto curves = vmdInterpolation(x, y, z, r);
-            std::memcpy(bytes.data() + at + curvesOffset, curves.data(), curves.size());
-            at += keySize;
-        }
-    }
-    return bytes;
+    return Bytes(block.begin(), block.end());
 }
 
 }  // namespace zorvek::sample
