@@ -25,19 +25,6 @@ constexpr double smallestMove = 0.001;
 constexpr double smallestTurnDegrees = 0.05;
 constexpr std::size_t longestTrackName = 23;
 
-// The inverse of gameToMmdAxes.
-Point mmdToGameAxes(const Point& v) {
-    return {-v.x, -v.z, v.y};
-}
-
-Vec4 toVec4(const Quaternion& q) {
-    return {static_cast<float>(q.x), static_cast<float>(q.y), static_cast<float>(q.z), static_cast<float>(q.w)};
-}
-
-Vec3 toVec3(const Point& p) {
-    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
-}
-
 bool isFinite(const Vec3& p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }

@@ -18,10 +18,6 @@ float frameTime(std::uint32_t frame) {
     return static_cast<float>(frame) / mmdFramesPerSecond;
 }
 
-Vec3 toVec3(const Point& p) {
-    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
-}
-
 // The quaternion of a rotation, on the same side as the previous key's, so
 // that a player interpolating between keys never takes the long way.
 Vec4 keyRotation(const Rotation& rotation, const std::vector<VmdBoneKey>& earlier) {
@@ -30,7 +26,7 @@ Vec4 keyRotation(const Rotation& rotation, const std::vector<VmdBoneKey>& earlie
     if (q.x * previous.x + q.y * previous.y + q.z * previous.z + q.w * previous.w < 0) {
         q = Quaternion(-q.w, -q.x, -q.y, -q.z);
     }
-    return {static_cast<float>(q.x), static_cast<float>(q.y), static_cast<float>(q.z), static_cast<float>(q.w)};
+    return toVec4(q);
 }
 
 class MotionWriter {

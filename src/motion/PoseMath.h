@@ -38,6 +38,20 @@ inline Point gameToMmdAxes(const Point& v) {
     return {-v.x, v.z, -v.y};
 }
 
+// The inverse: MMD's axes to the game's.
+inline Point mmdToGameAxes(const Point& v) {
+    return {-v.x, -v.z, v.y};
+}
+
+// Back into the files' single precision.
+inline Vec3 toVec3(const Point& p) {
+    return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+}
+
+inline Vec4 toVec4(const Quaternion& q) {
+    return {static_cast<float>(q.x), static_cast<float>(q.y), static_cast<float>(q.z), static_cast<float>(q.w)};
+}
+
 // The same turn as a rotation matrix, in column form.
 Rotation gameToMmdRotation();
 
