@@ -79,9 +79,9 @@ std::string expectedJoints(const MotionRig& rig, const VmdFile& file, std::uint3
     return json + "]}";
 }
 
-class IkRuntimeCheck : public testing::TestWithParam<IkCase> {};
+class IkMmdRuntimeCheck : public testing::TestWithParam<IkCase> {};
 
-TEST_P(IkRuntimeCheck, EveryJointAsThreeJsSolvesIt) {
+TEST_P(IkMmdRuntimeCheck, EveryJointAsThreeJsSolvesIt) {
     if (const std::string missing = test::missingNodePackage(runtimeFolder, "three"); !missing.empty()) {
         GTEST_SKIP() << missing;
     }
@@ -106,7 +106,7 @@ TEST_P(IkRuntimeCheck, EveryJointAsThreeJsSolvesIt) {
     std::printf("%s", result.output.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(LegIk, IkRuntimeCheck,
+INSTANTIATE_TEST_SUITE_P(LegIk, IkMmdRuntimeCheck,
                          testing::Values(IkCase{"Crouch", {0, -3.5f, 0}, {0.3f, 0.8f, -1.0f}, {-0.3f, 0.5f, 0.8f}},
                                          IkCase{"HighStep", {0, -2.5f, 0.5f}, {0, 2.5f, -2.0f}, {0.5f, 0, 0}}),
                          [](const testing::TestParamInfo<IkCase>& info) { return std::string(info.param.name); });
