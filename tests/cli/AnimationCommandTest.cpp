@@ -3,6 +3,8 @@
 
 #include "CommandLineRun.h"
 
+#include "base/FileIo.h"
+#include "base/TextEncoding.h"
 #include "ifp/IfpReader.h"
 #include "ifp/IfpWriter.h"
 #include "jobs/AnimationJob.h"
@@ -52,12 +54,14 @@ TEST_P(AnimationCommand, WritesWhatTheJobMakes) {
     const CommandCase& c = GetParam();
     const Bytes walk = test::expectedMotion(sourceDir / "samples/zorvek_sample.ifp", dff,
                                             loadConversionTables(dataFolder), 0, ConversionMode::NamesAndAxes);
-    const fs::path vmd = folder.write(c.vmdName, walk);
+    // Through the UTF-8 conversions, so that a Japanese name is the same file on Windows.
+    const fs::path vmd = folder.path() / utf8ToPath(c.vmdName);
+    writeFileAtomically(vmd, walk);
     const Bytes sampleIfp = test::readBytes(sourceDir / "samples/zorvek_sample.ifp");
     if (c.existingIfp) {
         folder.write("out.ifp", sampleIfp);
     }
-    std::vector<std::string> arguments{"vmd2ifp", vmd.string(), "--model", dff.string(), "--tables", dataFolder};
+    std::vector<std::string> arguments{"vmd2ifp", pathToUtf8(vmd), "--model", dff.string(), "--tables", dataFolder};
     for (const std::string& argument : c.arguments) {
         // "@" stands for the test's folder.
         arguments.push_back(argument.starts_with("@") ? (folder / argument.substr(1)).string() : argument);
