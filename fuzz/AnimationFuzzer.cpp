@@ -2,8 +2,8 @@
 // mmd-mode PMX of a fixed synthetic ped, IK included, and written as ANP3.
 // The first byte picks the conversion mode, the rest is the VMD file.
 
+#include "FuzzPed.h"
 #include "FuzzTables.h"
-#include "SyntheticModel.h"
 
 #include "base/UserMessageError.h"
 #include "jobs/AnimationJob.h"
@@ -21,11 +21,6 @@ namespace {
 constexpr std::uint32_t mostFramesFuzzed = 60 * 30;
 
 void ignoreWarning(const std::string&) {}
-
-const zorvek::Bytes& pedDff() {
-    static const zorvek::Bytes dff = zorvek::test::buildDff(zorvek::bench::buildSyntheticModel(96));
-    return dff;
-}
 
 bool tooLongToFuzz(const zorvek::VmdFile& file) {
     std::uint32_t last = 0;
@@ -51,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (tooLongToFuzz(readVmd(vmd))) {
             return -1;  // not added to the corpus
         }
-        convertVmdBytes(vmd, pedDff(), mode, fuzz::shippedTables(), ignoreWarning);
+        convertVmdBytes(vmd, fuzz::syntheticPedDff(), mode, fuzz::shippedTables(), ignoreWarning);
     } catch (const UserMessageError&) {
         // A refused file is an expected outcome; anything else escapes and is a finding.
     }

@@ -2,8 +2,8 @@
 // into VMD bytes for a fixed synthetic ped. The first byte picks the
 // conversion mode, the rest is the IFP file.
 
+#include "FuzzPed.h"
 #include "FuzzTables.h"
-#include "SyntheticModel.h"
 
 #include "base/UserMessageError.h"
 #include "ifp/IfpReader.h"
@@ -22,11 +22,6 @@ namespace {
 constexpr std::uint64_t mostFramesFuzzed = 60 * 30;
 
 void ignoreWarning(const std::string&) {}
-
-const zorvek::Bytes& pedDff() {
-    static const zorvek::Bytes dff = zorvek::test::buildDff(zorvek::bench::buildSyntheticModel(96));
-    return dff;
-}
 
 // The frames the conversion would make, counted as it goes: up to and
 // including the first animation it refuses as too long, which ends it.
@@ -58,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (tooLongToFuzz(readIfp(ifp))) {
             return -1;  // not added to the corpus
         }
-        convertIfpBytes(ifp, pedDff(), mode, fuzz::shippedTables(), ignoreWarning);
+        convertIfpBytes(ifp, fuzz::syntheticPedDff(), mode, fuzz::shippedTables(), ignoreWarning);
     } catch (const UserMessageError&) {
         // A refused file is an expected outcome; anything else escapes and is a finding.
     }

@@ -7,7 +7,7 @@
 #include "jobs/ConvertJob.h"
 #include "ui/CommandGuard.h"
 #include "ui/ConsoleForms.h"
-#include "ui/ConvertDialogue.h"
+#include "ui/MotionModelChoice.h"
 #include "ui/PathPrompts.h"
 #include "vmd/VmdReader.h"
 
@@ -88,15 +88,12 @@ void convertVmdToIfp(Console& console, const ConversionTables& tables) {
         }
         const VmdFile motion = readVmdFile(*motionPath);
         printLine(console, "読み込みが完了しました");
-        console.endLine();
-        const std::optional<fs::path> modelPath = chooseOpenPath(console, dffFilter, modelPathPrompt);
-        if (!modelPath) {
+        const std::optional<MotionModel> chosen = chooseMotionModel(console, tables);
+        if (!chosen) {
             return;
         }
-        DffConversion model = DffConversion::fromFile(*modelPath, warningsTo(console));
-        printLine(console, "読み込みが完了しました");
-        model.prepare(chooseConversionMode(console), tables);
-        const MotionTarget target(model, tables);
+        const fs::path& modelPath = chosen->path;
+        const MotionTarget target(chosen->model, tables);
         const std::string name = chooseAnimationName(console, *motionPath);
         console.endLine();
         const std::optional<fs::path> path = chooseSavePath(console, ifpFilter, "ifp", *motionPath);
@@ -109,7 +106,7 @@ void convertVmdToIfp(Console& console, const ConversionTables& tables) {
         }
         printLine(console, "出力しています...");
         // The prompts have asked about replacing; only the inputs are still refused.
-        writeAnimationFile(target, motion, {name, false}, {*path, {*motionPath, *modelPath}, *into, true},
+        writeAnimationFile(target, motion, {name, false}, {*path, {*motionPath, modelPath}, *into, true},
                            reportTo(console));
         printLine(console, "出力が完了しました");
     });

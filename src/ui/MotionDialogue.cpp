@@ -9,7 +9,7 @@
 #include "jobs/MotionJob.h"
 #include "ui/CommandGuard.h"
 #include "ui/ConsoleForms.h"
-#include "ui/ConvertDialogue.h"
+#include "ui/MotionModelChoice.h"
 #include "ui/PathPrompts.h"
 
 #include <string_view>
@@ -130,18 +130,15 @@ void convertIfpToVmd(Console& console, const ConversionTables& tables) {
         }
         const IfpFile file = readIfpFile(*animations);
         printLine(console, "読み込みが完了しました");
-        console.endLine();
-        const std::optional<fs::path> modelPath = chooseOpenPath(console, dffFilter, modelPathPrompt);
-        if (!modelPath) {
+        const std::optional<MotionModel> chosen = chooseMotionModel(console, tables);
+        if (!chosen) {
             return;
         }
-        DffConversion model = DffConversion::fromFile(*modelPath, warningsTo(console));
-        printLine(console, "読み込みが完了しました");
-        model.prepare(chooseConversionMode(console), tables);
-        const MotionTarget target(model, tables);
+        const fs::path& modelPath = chosen->path;
+        const MotionTarget target(chosen->model, tables);
         bool all = false;
         const IfpAnimation* animation = askAnimation(console, file, all);
-        const std::vector<fs::path> inputs{*animations, *modelPath};
+        const std::vector<fs::path> inputs{*animations, modelPath};
         if (all) {
             writeAll(console, target, file, inputs);
         } else {
