@@ -101,10 +101,11 @@ void addFaces(test::GeometrySpec& geometry, std::uint32_t vertexCount) {
 
 }  // namespace
 
-test::SkinnedModel buildSyntheticModel(std::uint32_t vertexCount) {
+test::SkinnedModel buildSyntheticModel(std::uint32_t vertexCount, const std::string& bodyTexture,
+                                       const std::string& headTexture) {
     vertexCount = std::max<std::uint32_t>(vertexCount, 4);
     test::GeometrySpec geometry;
-    geometry.materials = {test::texturedMaterial({"body"}), test::texturedMaterial({"head"})};
+    geometry.materials = {test::texturedMaterial({bodyTexture}), test::texturedMaterial({headTexture})};
     geometry.skin.maxWeightsPerVertex = 2;
     for (int number = 0; number < syntheticBoneCount; ++number) {
         geometry.skin.usedBones.push_back(static_cast<std::uint8_t>(number));

@@ -8,12 +8,15 @@
 #include "support/dff/DffBuilder.h"
 
 #include <cstdint>
+#include <string>
 
 namespace zorvek::bench {
 
 inline constexpr int syntheticBoneCount = 32;
 
-// At least 4 vertices; about two triangles per vertex in two material splits.
-test::SkinnedModel buildSyntheticModel(std::uint32_t vertexCount);
+// At least 4 vertices; about two triangles per vertex in two material splits,
+// textured with those names (they may be one).
+test::SkinnedModel buildSyntheticModel(std::uint32_t vertexCount, const std::string& bodyTexture = "body",
+                                       const std::string& headTexture = "head");
 
 }  // namespace zorvek::bench

@@ -16,6 +16,7 @@
 #include <exception>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -242,6 +243,18 @@ void writeSeeds(const fs::path& folder, const std::vector<NamedSeed>& files) {
     }
 }
 
+// Names as downloaded files carry them: paths of both systems, devices, dots.
+std::vector<NamedSeed> seedFileNames() {
+    std::vector<NamedSeed> seeds;
+    const char* names[] = {"../zz", "/tmp/rq", "C:\\tex\\body", "\\\\server\\share\\x", "aux.png", "LPT1",
+                           "body. ", ".hidden", "a/./../b", "\xe9t\xe9"};
+    for (const char* name : names) {
+        const std::string_view text(name);
+        seeds.push_back({"name" + std::to_string(seeds.size()), zorvek::Bytes(text.begin(), text.end())});
+    }
+    return seeds;
+}
+
 void copyTable(const fs::path& folder, const fs::path& table) {
     fs::create_directories(folder);
     zorvek::writeFileAtomically(folder / table.filename(), zorvek::readWholeFile(table));
@@ -264,6 +277,7 @@ int main(int argc, char** argv) {
         writeSeeds(out / "txd", seedTextureDictionaries());
         writeSeeds(out / "ifp", seedIfpFiles());
         writeSeeds(out / "vmd", seedVmdFiles());
+        writeSeeds(out / "file_name", seedFileNames());
         writeParameterSeeds(out / "motion", seedMotionFiles(), 3);
         writeParameterSeeds(out / "animation", seedVmdFiles(), 3);
     } catch (const std::exception& error) {

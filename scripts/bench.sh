@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Times whole zorvek processes on synthetic skinned models of growing size
 # (32 bones) against copying the same bytes with cp, and reports peak memory;
-# then what textures add, the motions of a ped.ifp stand-in, a long MMD motion
-# made into a game animation, and the start-up.
+# then what textures add, to one model and to a batch of peds, the motions
+# of a ped.ifp stand-in, a long MMD motion made into a game animation, and
+# the start-up.
 # Not run by CI.
 #   bench.sh [VERTEX_COUNT ...]   default: 1000 10000 100000 1000000
 #   BENCH_RUNS (default 9) runs per command, the median is shown;
-#   BENCH_BUILD_DIR (default build/bench) holds its build (RelWithDebInfo, as the default preset).
+#   BENCH_BUILD_DIR (default build/bench) holds its build (RelWithDebInfo, as the default preset);
+#   BENCH_ZORVEK (default that build's) is the zorvek timed, e.g. an older build to compare;
+#   BENCH_PEDS (default 312) is the size of the batch of peds with their textures.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -19,8 +22,8 @@ build="${BENCH_BUILD_DIR:-build/bench}"
 bash scripts/install-deps.sh build bench
 # The tools too: the IFP generator animates the sample's skeleton.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEK_BUILD_BENCH=ON -DZORVEK_BUILD_TOOLS=ON >/dev/null
-cmake --build "$build" --target zorvek zorvek-bench-model zorvek-bench-txd zorvek-bench-ifp zorvek-bench-vmd >/dev/null
-zorvek="$root/$build/src/app/zorvek"
+cmake --build "$build" --target zorvek zorvek-bench-model zorvek-bench-txd zorvek-bench-peds zorvek-bench-ifp zorvek-bench-vmd >/dev/null
+zorvek="${BENCH_ZORVEK:-$root/$build/src/app/zorvek}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zorvek-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
@@ -95,6 +98,35 @@ for kind in ped dxt5-2048; do
     awk -v k="$kind" -v b="$(size_of "$folder/ped.txd")" -v w="$with_ms" -v n="$without_ms" \
         'BEGIN { printf "| %s | %.0f | %.1f | %.1f | %.1f |\n", k, b / 1024, w, n, w - n }'
 done
+
+# A batch like the game's peds (bench/PedBatchMain.cpp): BENCH_PEDS models of
+# 3,000 to 6,000 vertices, each with its TXD of one or two 256x256 DXT
+# textures, converted in one process with PNG textures and with
+# --no-textures. The two alternate run by run, each into a new folder that is
+# removed and flushed outside the timing, so both meet the same disk.
+echo
+peds="${BENCH_PEDS:-312}"
+"$root/$build/bench/zorvek-bench-peds" "$peds" "$work/peds"
+batch_ms() {
+    local out="$work/batch-out" start end
+    mkdir "$out"
+    start=$(date +%s%N)
+    "$zorvek" convert "$work"/peds/*.dff -d "$out" --mode mmd --tables data --force "$@" >/dev/null 2>&1 </dev/null
+    end=$(date +%s%N)
+    rm -rf "$out"
+    sync
+    echo $(((end - start) / 1000))
+}
+with_times=() without_times=()
+for ((run = 0; run < runs; ++run)); do
+    with_times+=("$(batch_ms)")
+    without_times+=("$(batch_ms --no-textures)")
+done
+median_ms() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {printf "%.1f", a[int((NR + 1) / 2)] / 1000}'; }
+echo "| peds | with PNG textures ms | --no-textures ms | ratio |"
+echo "|---:|---:|---:|---:|"
+awk -v p="$peds" -v w="$(median_ms "${with_times[@]}")" -v n="$(median_ms "${without_times[@]}")" \
+    'BEGIN { printf "| %d | %.1f | %.1f | %.2f |\n", p, w, n, w / n }'
 
 # Motions: a ped.ifp stand-in (bench/AnimationFileMain.cpp) made into one VMD
 # per animation for the bundled sample, against copying the IFP and the VMDs.

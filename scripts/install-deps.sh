@@ -4,10 +4,10 @@
 set -euo pipefail
 
 declare -A groups=(
-    [build]="cmake ninja-build g++ pkg-config libboost-dev libedit-dev libcli11-dev libsquish-dev libstb-dev libglm-dev zlib1g-dev"
+    [build]="cmake ninja-build g++ pkg-config libboost-dev libedit-dev libcli11-dev libsquish-dev libstb-dev libglm-dev libdeflate-dev"
     [tests]="googletest libgtest-dev"
     [fuzz]="clang libclang-rt-14-dev"
-    [windows]="g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine wine64 zip dpkg-dev"
+    [windows]="g++-mingw-w64-x86-64-posix wine wine64 zip dpkg-dev"
     [bench]="time"
 )
 
@@ -26,9 +26,9 @@ done
 sudo=""
 [[ $(id -u) -ne 0 ]] && sudo="sudo"
 
-# The Windows build compiles libsquish from Debian's source package (apt-get
-# source), which needs source entries. They are made from the machine's own
-# Debian entries, so they name the same mirrors.
+# The Windows build compiles libsquish and libdeflate from Debian's source
+# packages (apt-get source), which needs source entries. They are made from
+# the machine's own Debian entries, so they name the same mirrors.
 source_list=/etc/apt/sources.list.d/zorvek-deb-src.sources
 enable_debian_sources() {
     [[ -f "$source_list" ]] && return 0

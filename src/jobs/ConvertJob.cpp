@@ -48,8 +48,24 @@ ByteBlock DffConversion::buildPmx(std::string_view textureExtension, const Conve
     if (!prepared_) {
         throw std::logic_error("the skeleton is prepared before the PMX is built");
     }
-    const PmxTexts texts{modelName_, utf8ToUtf16(textureExtension), renamedTextures};
-    return zorvek::buildPmx(model_, mode_, tables.bones, tables.iks, texts, warn);
+    PmxTexts texts{modelName_, utf8ToUtf16(textureExtension), renamedTextures};
+    // The PMX names the file a texture's image is written to, or would be,
+    // whether or not this run writes it.
+    std::vector<std::string> renames;
+    for (const auto& entry : model_.textureIndices) {
+        const std::u16string name = widenBytes(entry.first);
+        const std::u16string stem = textureFileStem(name);
+        if (stem != name) {
+            const auto given = texts.renamedTextures.try_emplace(entry.first, stem).first;
+            renames.push_back(renamedTextureWarning(name, given->second));
+        }
+    }
+    ByteBlock pmx = zorvek::buildPmx(model_, mode_, tables.bones, tables.iks, texts, warn);
+    // After the model is accepted, as every warning of the conversion.
+    for (const std::string& rename : renames) {
+        warn(rename);
+    }
+    return pmx;
 }
 
 std::optional<TexturePlan> DffConversion::planTextures(const fs::path& pmx, std::string_view textureExtension,
@@ -68,8 +84,10 @@ std::optional<TexturePlan> DffConversion::planTextures(const fs::path& pmx, std:
     try {
         const Bytes bytes = readWholeFile(*txd);
         std::vector<std::string> readWarnings;
-        const TextureDictionary textures =
-            readTextureDictionary(bytes, [&](const std::string& message) { readWarnings.push_back(message); });
+        // Only the textures the model uses are decoded: a ped's TXD often holds more.
+        const TextureDictionary textures = decodeModelTextures(
+            model_,
+            readStoredTextureDictionary(bytes, [&](const std::string& message) { readWarnings.push_back(message); }));
         fs::path stem = source_.filename();
         stem.replace_extension();
         plan = planModelTextures(model_, textures, *format, textureExtension, pmx.parent_path(), pathToUtf16(stem),

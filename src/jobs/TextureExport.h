@@ -54,9 +54,21 @@ struct TexturePlan {
     std::vector<std::string> warnings;
 };
 
+// The name a texture's image file gets (extension not included): the
+// texture's name made safe as a file name, since it comes from the file.
+std::u16string textureFileStem(std::u16string_view textureName);
+
+// "テクスチャ名をファイル名に使えないため変更しました: <name> → <file name>".
+std::string renamedTextureWarning(std::u16string_view textureName, std::u16string_view fileStem);
+
 // The extension's image format, or a warning that textures of that format
 // cannot be written.
 std::optional<ImageFormat> textureImageFormat(std::string_view extension, std::vector<std::string>& warnings);
+
+// The textures of the dictionary that the model's materials name (without
+// regard to case), decoded; only the first of a name, as RenderWare finds
+// the first. The others are never decoded.
+TextureDictionary decodeModelTextures(const DffModel& model, const StoredTextureDictionary& stored);
 
 // Matches the model's texture names to the dictionary (without regard to
 // case, as RenderWare does) and encodes each image once. A name the dictionary

@@ -39,6 +39,22 @@ std::size_t pal4EntriesIn(std::span<const std::uint8_t> rest, std::uint32_t leve
     return stored16 && !stored32 ? pal4Entries : pal4StoredEntries;
 }
 
+bool isPaletted(PixelEncoding encoding) {
+    return encoding == PixelEncoding::Pal8 || encoding == PixelEncoding::Pal4 || encoding == PixelEncoding::Pal4Packed;
+}
+
+bool paletteIndicesFit(PixelEncoding encoding, std::uint32_t width, std::uint32_t height,
+                       std::span<const std::uint8_t> indices, std::size_t entries) {
+    for (std::size_t y = 0; y < height; ++y) {
+        for (std::size_t x = 0; x < width; ++x) {
+            if (indexAt(encoding, indices, x, y, width) >= entries) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 std::optional<Image> decodePalettePixels(PixelEncoding encoding, std::uint32_t width, std::uint32_t height,
                                          std::span<const std::uint8_t> indices,
                                          std::span<const std::uint8_t> palette, bool paletteAlpha) {

@@ -20,6 +20,14 @@ inline constexpr std::size_t pal4Entries = 16;
 // Struct's end and with 32 they would not.
 std::size_t pal4EntriesIn(std::span<const std::uint8_t> rest, std::uint32_t levelCount);
 
+// Pal8, Pal4 or Pal4Packed.
+bool isPaletted(PixelEncoding encoding);
+
+// Whether every index of a level (as decodePalettePixels takes it) lies
+// inside a palette of `entries` entries.
+bool paletteIndicesFit(PixelEncoding encoding, std::uint32_t width, std::uint32_t height,
+                       std::span<const std::uint8_t> indices, std::size_t entries);
+
 // A level of palette indices (Pal8, Pal4 or Pal4Packed; `indices` holds at
 // least levelBytesNeeded bytes) through `palette` (R, G, B, A entries). The
 // palette's alpha counts only when `paletteAlpha`; the image has alpha when a

@@ -22,18 +22,29 @@ DictionaryHead readDictionaryHead(SectionInput& input) {
 
 }  // namespace
 
-TextureDictionary readTextureDictionary(std::span<const std::uint8_t> file, const WarningSink& warn) {
+StoredTextureDictionary readStoredTextureDictionary(std::span<const std::uint8_t> file, const WarningSink& warn) {
     SectionInput input(file, StampRule::AnyRw3);
     const Section<SectionType::TextureDictionary> section(input);
     const DictionaryHead head = readDictionaryHead(input);
     // Every texture is a chunk of its own, at least a header long.
     input.requireBytes(std::uint64_t{head.textureCount} * chunkHeaderSize);
-    TextureDictionary dictionary;
+    StoredTextureDictionary dictionary;
     dictionary.deviceId = head.deviceId;
     for (std::size_t number = 1; number <= head.textureCount; ++number) {
-        if (std::optional<Texture> texture = readTextureNative(input, number, warn)) {
+        if (std::optional<StoredTexture> texture = readTextureNative(input, number, warn)) {
             dictionary.textures.push_back(std::move(*texture));
         }
+    }
+    return dictionary;
+}
+
+TextureDictionary readTextureDictionary(std::span<const std::uint8_t> file, const WarningSink& warn) {
+    const StoredTextureDictionary stored = readStoredTextureDictionary(file, warn);
+    TextureDictionary dictionary;
+    dictionary.deviceId = stored.deviceId;
+    dictionary.textures.reserve(stored.textures.size());
+    for (const StoredTexture& texture : stored.textures) {
+        dictionary.textures.push_back(decodeTexture(texture));
     }
     return dictionary;
 }

@@ -1,8 +1,6 @@
 #include "txd/TextureNativeReader.h"
 
 #include "rw/Section.h"
-#include "txd/DirectPixels.h"
-#include "txd/DxtPixels.h"
 #include "txd/NativeRasterHeader.h"
 #include "txd/PalettePixels.h"
 #include "txd/PixelEncoding.h"
@@ -76,36 +74,26 @@ PixelEncoding storedEncoding(PixelEncoding encoding, const NativeRasterHeader& h
     return encoding;
 }
 
-Image decodeLevel(SectionInput& input, const NativeRasterHeader& header, PixelEncoding encoding,
-                  std::span<const std::uint8_t> palette, std::span<const std::uint8_t> pixels) {
-    switch (encoding) {
-    case PixelEncoding::Dxt1:
-    case PixelEncoding::Dxt3:
-    case PixelEncoding::Dxt5: return decodeDxtPixels(encoding, header.width, header.height, pixels);
-    case PixelEncoding::Pal8:
-    case PixelEncoding::Pal4:
-    case PixelEncoding::Pal4Packed: break;
-    default: return decodeDirectPixels(encoding, header.width, header.height, pixels);
-    }
-    std::optional<Image> image = decodePalettePixels(encoding, header.width, header.height, pixels, palette,
-                                                     rasterFormatHasAlpha(header.rasterFormat));
-    if (!image) {
-        input.failMalformed();
-    }
-    return std::move(*image);
-}
-
-// The palette and the first level.
-Image readLargestLevel(SectionInput& input, const NativeRasterHeader& header, PixelEncoding encoding) {
-    const std::span<const std::uint8_t> palette = readPalette(input, header, encoding);
+// The palette and the first level, checked so that decoding cannot fail.
+StoredRaster readLargestLevel(SectionInput& input, const NativeRasterHeader& header, PixelEncoding encoding) {
+    StoredRaster raster;
+    raster.width = header.width;
+    raster.height = header.height;
+    raster.palette = readPalette(input, header, encoding);
+    raster.paletteAlpha = rasterFormatHasAlpha(header.rasterFormat);
     const std::uint32_t levelSize = input.readU32();
     const std::span<const std::uint8_t> level = input.readView(levelSize);
-    const PixelEncoding stored = storedEncoding(encoding, header, levelSize);
-    const std::uint64_t needed = levelBytesNeeded(stored, header.width, header.height);
+    raster.encoding = storedEncoding(encoding, header, levelSize);
+    const std::uint64_t needed = levelBytesNeeded(raster.encoding, header.width, header.height);
     if (needed > level.size()) {
         input.failMalformed();
     }
-    return decodeLevel(input, header, stored, palette, level.first(static_cast<std::size_t>(needed)));
+    raster.pixels = level.first(static_cast<std::size_t>(needed));
+    if (isPaletted(raster.encoding) &&
+        !paletteIndicesFit(raster.encoding, raster.width, raster.height, raster.pixels, raster.palette.size() / 4)) {
+        input.failMalformed();
+    }
+    return raster;
 }
 
 // The smaller levels are not decoded, but a file that claims more than it
@@ -118,7 +106,7 @@ void skipSmallerLevels(SectionInput& input, std::uint32_t levelCount) {
 
 }  // namespace
 
-std::optional<Texture> readTextureNative(SectionInput& input, std::size_t number, const WarningSink& warn) {
+std::optional<StoredTexture> readTextureNative(SectionInput& input, std::size_t number, const WarningSink& warn) {
     const Section<SectionType::TextureNative> native(input);
     const Section<SectionType::Struct> data(input);
     const std::uint32_t platform = input.readU32();
@@ -135,7 +123,7 @@ std::optional<Texture> readTextureNative(SectionInput& input, std::size_t number
         report(warn, unsupportedMessage(header));
         return std::nullopt;
     }
-    Texture texture{header.name, header.maskName, readLargestLevel(input, header, *encoding)};
+    StoredTexture texture{header.name, header.maskName, readLargestLevel(input, header, *encoding)};
     skipSmallerLevels(input, header.levelCount);
     return texture;
 }

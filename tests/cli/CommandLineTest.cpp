@@ -2,11 +2,14 @@
 
 #include "cli/CommandLine.h"
 
+#include "base/TextEncoding.h"
+
 #include "ui/ConvertDialogue.h"
 #include "rescale/DffRescaler.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 #include "support/dff/DffBuilder.h"
+#include "support/pmx/PmxTestDecoder.h"
 #include "support/txd/TxdPixels.h"
 #include "jobs/ConversionTables.h"
 
@@ -310,6 +313,59 @@ TEST_F(CommandLine, TexturesUnpacksDictionariesAndCounts) {
                              (out / "skin.bmp").string() + "\n");
     EXPECT_EQ(run({"textures", first.string(), "--format", "dds"}).status, 2);
 }
+
+// Texture names come from downloaded files: none decides where an image is
+// written, and the PMX names the file that was.
+struct UnsafeTextureCase {
+    const char* label;
+    std::string texture;  // as the DFF and the TXD name it
+    std::string file;     // the image written into the chosen folder
+};
+
+class CommandLineUnsafeTexture : public CommandLine, public ::testing::WithParamInterface<UnsafeTextureCase> {};
+
+TEST_P(CommandLineUnsafeTexture, StaysInTheChosenFolder) {
+    test::SkinnedModel named = test::sampleSkinnedModel();
+    named.geometries[0].materials[0] = test::texturedMaterial({GetParam().texture});
+    fs::create_directories(folder / "in");
+    const fs::path input = folder.write("in/hero.dff", test::buildDff(named));
+    const fs::path txd = folder.write("in/hero.txd", dictionaryWith(GetParam().texture));
+    const fs::path out = folder / "out" / "deep";
+    const std::string warning =
+        "警告: テクスチャ名をファイル名に使えないため変更しました: " + GetParam().texture + " → " +
+        GetParam().file.substr(0, GetParam().file.size() - 4) + "\n";
+
+    const RunResult converted =
+        run({"convert", input.string(), "--mode", "none", "--tables", dataFolder, "-d", out.string()});
+    ASSERT_EQ(converted.status, 0) << converted.err;
+    EXPECT_EQ(converted.err, warning);
+    EXPECT_TRUE(fs::exists(out / GetParam().file));
+    EXPECT_EQ(test::decodePmx(test::readBytes(out / "hero.pmx")).textures,
+              std::vector<std::u16string>{utf8ToUtf16(GetParam().file)});
+
+    const fs::path images = folder / "out" / "images";
+    const RunResult unpacked = run({"textures", txd.string(), "-d", images.string()});
+    ASSERT_EQ(unpacked.status, 0) << unpacked.err;
+    EXPECT_EQ(unpacked.err, warning);
+    EXPECT_TRUE(fs::exists(images / GetParam().file));
+
+    // Nothing anywhere else: the test's folder holds the inputs and the two outputs only.
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
+        files += entry.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(files, 5u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, CommandLineUnsafeTexture,
+    ::testing::Values(UnsafeTextureCase{"ParentFolder", "../zz", "zz.png"},
+                      UnsafeTextureCase{"ParentFolderWindows", "..\\..\\zz", "zz.png"},
+                      UnsafeTextureCase{"Absolute", "/tmp/rq", "tmp_rq.png"},
+                      UnsafeTextureCase{"Drive", "C:\\rq", "rq.png"},
+                      UnsafeTextureCase{"Device", "aux", "_aux.png"},
+                      UnsafeTextureCase{"Reserved", "a?b*", "a_b_.png"}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
 }  // namespace zorvek

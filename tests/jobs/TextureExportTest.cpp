@@ -200,5 +200,32 @@ TEST(UnpackTextures, WritesEveryTextureInTheChosenFormat) {
     EXPECT_EQ(lines.back(), "テクスチャを出力しました (2)");
 }
 
+// "../zz" and "zz" both come to "zz" once made safe: the first keeps the file.
+TEST(UnpackTextures, TwoNamesComingToOneFileKeepTheFirst) {
+    TempDir folder;
+    const fs::path txd = folder.write(
+        "hero.txd", dictionaryOf({{"../zz", {1, 2, 3, 255}}, {"zz", {4, 5, 6, 255}}, {"ZZ", {4, 5, 6, 255}}}));
+    std::vector<std::string> warnings;
+    const JobReport report{[](std::string_view) {}, [&](const std::string& message) { warnings.push_back(message); }};
+    fs::create_directories(folder / "images");
+    unpackTextureDictionary(UnpackTexturesJob{txd, folder / "images", ImageFormat::Bmp, false}, report, nullptr);
+    EXPECT_EQ(warnings, (std::vector<std::string>{
+                            "テクスチャ名をファイル名に使えないため変更しました: ../zz → zz",
+                            "同じ名前で画像の違うテクスチャを別の名前で出力します: zz.bmp → hero_zz.bmp",
+                        }));
+    // A 32-bit BMP's last pixel, blue first.
+    const auto lastPixel = [&](const char* file) {
+        const Bytes bytes = test::readBytes(folder / "images" / file);
+        return Bytes(bytes.end() - 4, bytes.end());
+    };
+    EXPECT_EQ(lastPixel("zz.bmp"), (Bytes{3, 2, 1, 255}));
+    EXPECT_EQ(lastPixel("hero_zz.bmp"), (Bytes{6, 5, 4, 255}));
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder.path())) {
+        files += entry.is_regular_file() ? 1 : 0;
+    }
+    EXPECT_EQ(files, 3u);
+}
+
 }  // namespace
 }  // namespace zorvek
