@@ -1,6 +1,6 @@
 // Reading an IFP animation file, ANP3 or ANPK. The whole input is the file.
 // Besides crashes, it checks what the conversion relies on: ordered, finite
-// key times and animations found again by their names.
+// key times (before 0 too) and values, and animations found again by their names.
 
 #include "base/TextBlanks.h"
 #include "base/UserMessageError.h"
@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <span>
 
 namespace {
@@ -18,9 +19,10 @@ namespace {
 void checkAnimation(const zorvek::IfpFile& file, const zorvek::IfpAnimation& animation) {
     float latest = 0;
     for (const zorvek::IfpTrack& track : animation.tracks) {
-        float previous = 0;
+        float previous = -std::numeric_limits<float>::infinity();
         for (const zorvek::IfpKey& key : track.keys) {
-            if (!std::isfinite(key.time) || key.time < previous) {
+            if (!std::isfinite(key.time) || key.time < previous || !std::isfinite(key.rotation.w) ||
+                !std::isfinite(key.translation.x)) {
                 std::abort();
             }
             previous = key.time;

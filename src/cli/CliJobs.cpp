@@ -52,6 +52,14 @@ bool runJob(CliReporter& report, const std::function<void()>& job) {
     return false;
 }
 
+std::string batchSummary(std::size_t succeeded, std::size_t failed, std::size_t skipped) {
+    std::string summary = "成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(failed) + " 件";
+    if (skipped > 0) {
+        summary += "、スキップ " + std::to_string(skipped) + " 件";
+    }
+    return summary;
+}
+
 int runBatch(CliReporter& report, const std::vector<std::string>& inputs,
              const std::function<void(const fs::path& input)>& job) {
     const std::size_t total = inputs.size();
@@ -65,7 +73,7 @@ int runBatch(CliReporter& report, const std::vector<std::string>& inputs,
         succeeded += runJob(report, [&] { job(input); }) ? 1 : 0;
     }
     if (total > 1) {
-        report.progress("成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(total - succeeded) + " 件");
+        report.progress(batchSummary(succeeded, total - succeeded, 0));
     }
     return succeeded == total ? 0 : 1;
 }

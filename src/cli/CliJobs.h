@@ -21,6 +21,9 @@ ConversionMode conversionModeNamed(const std::string& mode);
 // Runs one job; its errors are reported and counted, never thrown past it.
 bool runJob(CliReporter& report, const std::function<void()>& job);
 
+// "成功 N 件、失敗 M 件", then "、スキップ K 件" where the batch left some out.
+std::string batchSummary(std::size_t succeeded, std::size_t failed, std::size_t skipped);
+
 // One job per input, in order: "[i/N] name" before each and the count of
 // successes and failures at the end when there are several; the others still
 // run when one fails. The exit status: 0 when every job succeeded, else 1.

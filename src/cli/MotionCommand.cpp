@@ -24,6 +24,12 @@ void listAnimations(CliReporter& report, const IfpFile& file) {
         // The name last: any byte may be in it.
         report.progress(line + shownAnimationName(animation.name));
     }
+    // Listed all the same: the list is where a user looks for what the file holds.
+    for (const IfpAnimation& animation : file.animations) {
+        if (!animation.failure.empty()) {
+            report.warning(animation.failure);
+        }
+    }
 }
 
 fs::path motionTarget(const MotionOptions& options, const fs::path& input, const IfpAnimation& animation) {
@@ -51,7 +57,7 @@ int runIfpToVmd(CliReporter& report, const MotionOptions& options, const fs::pat
         listAnimations(report, *file);
         return 0;
     }
-    std::vector<const IfpAnimation*> selected;
+    AnimationSelection selected;
     ConversionTables tables;
     const fs::path tablesFolder = options.tablesFolder.empty() ? defaultTables : utf8ToPath(options.tablesFolder);
     const fs::path modelPath = utf8ToPath(options.model);
@@ -73,20 +79,24 @@ int runIfpToVmd(CliReporter& report, const MotionOptions& options, const fs::pat
         return 1;
     }
     jobReport.progress("出力しています...");
+    if (!selected.hidden.empty()) {
+        jobReport.warn(hiddenAnimationsWarning(selected.hidden));
+    }
     ClaimedOutputs claimed;
     std::size_t succeeded = 0;
-    for (const IfpAnimation* animation : selected) {
+    for (const IfpAnimation* animation : selected.animations) {
         succeeded += runJob(report, [&] {
             const fs::path output = motionTarget(options, input, *animation);
-            claimed.claim(output, utf8ToPath(shownAnimationName(animation->name)));
+            // Numbered: two animations whose names differ only in what a file name cannot hold look alike.
+            claimed.claim(output, utf8ToPath(numberedAnimationName(*file, *animation)));
             writeMotionFile(*target, *animation, {output, {input, modelPath}, options.force}, jobReport);
         }) ? 1 : 0;
     }
-    if (selected.size() > 1) {
-        report.progress("成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(selected.size() - succeeded) +
-                        " 件");
+    const std::size_t failed = selected.animations.size() - succeeded;
+    if (selected.animations.size() + selected.hidden.size() > 1) {
+        report.progress(batchSummary(succeeded, failed, selected.hidden.size()));
     }
-    if (succeeded != selected.size()) {
+    if (failed > 0) {
         return 1;
     }
     jobReport.progress("出力が完了しました");

@@ -88,7 +88,7 @@ IfpKey readKey(ByteReader& input, FrameType type) {
     return key;
 }
 
-IfpTrack readObject(ByteReader& input, IfpPath& path, std::size_t number) {
+IfpTrack readObject(ByteReader& input, IfpPath& path, std::size_t number, std::string& failure) {
     PathPart part(path, partName({}, number));
     IfpTrack track;
     track.name = input.text(nameSize);
@@ -107,7 +107,7 @@ IfpTrack readObject(ByteReader& input, IfpPath& path, std::size_t number) {
     input.requireCount(keyCount, size);
     track.keys.reserve(keyCount);
     for (std::uint32_t i = 0; i < keyCount; ++i) {
-        appendKey(input, track.keys, readKey(input, type));
+        appendKey(path, track.keys, readKey(input, type), failure);
     }
     return track;
 }
@@ -122,7 +122,7 @@ IfpAnimation readAnimation(ByteReader& input, IfpPath& path, std::size_t number)
     input.requireCount(objectCount, headerSize);
     animation.tracks.reserve(objectCount);
     for (std::uint32_t i = 0; i < objectCount; ++i) {
-        animation.tracks.push_back(readObject(input, path, i + 1));
+        animation.tracks.push_back(readObject(input, path, i + 1, animation.failure));
     }
     return animation;
 }

@@ -93,7 +93,7 @@ IfpKey readKey(ByteReader& input, KeyLayout layout) {
     return key;
 }
 
-void readKeys(ByteReader& cpan, IfpPath& path, std::uint32_t keyCount, IfpTrack& track) {
+void readKeys(ByteReader& cpan, IfpPath& path, std::uint32_t keyCount, IfpTrack& track, std::string& failure) {
     PathPart part(path, "キー");
     Chunk chunk = readChunk(cpan);
     KeyLayout layout = KeyLayout::Rotation;
@@ -112,11 +112,11 @@ void readKeys(ByteReader& cpan, IfpPath& path, std::uint32_t keyCount, IfpTrack&
     input.requireCount(keyCount, keySize(layout));
     track.keys.reserve(keyCount);
     for (std::uint32_t i = 0; i < keyCount; ++i) {
-        appendKey(input, track.keys, readKey(input, layout));
+        appendKey(path, track.keys, readKey(input, layout), failure);
     }
 }
 
-IfpTrack readObject(ByteReader& objects, IfpPath& path, std::size_t number) {
+IfpTrack readObject(ByteReader& objects, IfpPath& path, std::size_t number, std::string& failure) {
     PathPart part(path, "CPAN");
     ByteReader cpan = readChunk(objects, "CPAN");
     IfpTrack track;
@@ -135,7 +135,7 @@ IfpTrack readObject(ByteReader& objects, IfpPath& path, std::size_t number) {
     path.rename(partName(track.name, number));
     // The game reads no key chunk for an object without keys.
     if (keyCount != 0) {
-        readKeys(cpan, path, keyCount, track);
+        readKeys(cpan, path, keyCount, track, failure);
     }
     return track;
 }
@@ -160,7 +160,7 @@ IfpAnimation readAnimation(ByteReader& anpk, IfpPath& path, std::size_t number) 
     objects.requireCount(objectCount, minimumObjectSize);
     animation.tracks.reserve(objectCount);
     for (std::uint32_t i = 0; i < objectCount; ++i) {
-        animation.tracks.push_back(readObject(objects, path, i + 1));
+        animation.tracks.push_back(readObject(objects, path, i + 1, animation.failure));
     }
     return animation;
 }

@@ -29,15 +29,23 @@ struct IfpTrack {
     std::string name;          // up to the first NUL, surrounding blanks kept
     std::int32_t boneId = -1;  // HAnim id, as the DFF's frames carry it
     bool hasTranslation = false;
-    std::vector<IfpKey> keys;  // times non-decreasing; two keys may share one
+    // Times non-decreasing; two keys may share one. Keys before 0 shape the
+    // motion only up to the first key at or after 0: the game plays from 0.
+    std::vector<IfpKey> keys;
     friend bool operator==(const IfpTrack&, const IfpTrack&) = default;
 };
 
 struct IfpAnimation {
     std::string name;
     std::vector<IfpTrack> tracks;
+    // Why the animation cannot be converted, as a broken-file message naming
+    // its part ("ファイルが壊れています (ANP3\walk\Bip01\キー)"); empty
+    // when it can. A fault inside one animation leaves the file's others
+    // readable; its keys read before the fault are kept, for listing.
+    std::string failure = {};
 
-    // The time of the last key of any track, 0 for an animation without keys.
+    // The time of the last key of any track, 0 for an animation without keys
+    // at or after 0.
     float duration() const;
     friend bool operator==(const IfpAnimation&, const IfpAnimation&) = default;
 };

@@ -1,6 +1,8 @@
 #include "ifp/IfpReading.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace zorvek {
 
@@ -26,13 +28,22 @@ std::string partName(const std::string& name, std::size_t number) {
     return numbered;
 }
 
-void appendKey(const ByteReader& reader, std::vector<IfpKey>& keys, const IfpKey& key) {
-    const float earliest = keys.empty() ? 0.0f : keys.back().time;
-    // Written so that a NaN time fails too.
-    if (!(key.time >= earliest) || !std::isfinite(key.time)) {
-        reader.fail();
+namespace {
+
+bool isFinite(const IfpKey& key) {
+    const float values[] = {key.rotation.x,    key.rotation.y,    key.rotation.z,    key.rotation.w,
+                            key.translation.x, key.translation.y, key.translation.z, key.time};
+    return std::all_of(std::begin(values), std::end(values), [](float value) { return std::isfinite(value); });
+}
+
+}  // namespace
+
+void appendKey(const IfpPath& path, std::vector<IfpKey>& keys, const IfpKey& key, std::string& failure) {
+    if (isFinite(key) && (keys.empty() || key.time >= keys.back().time)) {
+        keys.push_back(key);
+    } else if (failure.empty()) {
+        failure = path.brokenFile().what();
     }
-    keys.push_back(key);
 }
 
 }  // namespace zorvek

@@ -54,9 +54,12 @@ private:
 // (from 1) when the name is empty.
 std::string partName(const std::string& name, std::size_t number);
 
-// Appends the key unless its time is not finite, negative or before the
-// previous key's; the later conversion relies on ordered times. Equal
-// times are allowed: real files carry them.
-void appendKey(const ByteReader& reader, std::vector<IfpKey>& keys, const IfpKey& key);
+// Appends the key. One whose time or values are not finite, or whose time
+// comes before the previous key's, is left out and fails the animation: the
+// first such fault is noted in `failure` with the path open then, and the
+// reading goes on, since the file's other animations can still be read. The
+// later conversion relies on ordered times; equal times are allowed (real
+// files carry them), and so are times before 0 (modded files carry them).
+void appendKey(const IfpPath& path, std::vector<IfpKey>& keys, const IfpKey& key, std::string& failure);
 
 }  // namespace zorvek

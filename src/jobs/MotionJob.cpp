@@ -1,6 +1,7 @@
 #include "jobs/MotionJob.h"
 
 #include "base/FileIo.h"
+#include "base/SafeFileName.h"
 #include "base/TextBlanks.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
@@ -10,8 +11,6 @@
 #include "vmd/VmdWriter.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <stdexcept>
 
 namespace zorvek {
@@ -28,23 +27,15 @@ MotionRig rigFor(const DffConversion& model, const ConversionTables& tables) {
     return makeMotionRig(model.model(), model.mode(), plan, tables.iks, model.modelName());
 }
 
-// Names Windows keeps for devices, whatever the extension.
-bool isDeviceName(std::string_view stem) {
-    static constexpr std::array<std::string_view, 22> devices{
-        "con",  "prn",  "aux",  "nul",  "com1", "com2", "com3", "com4", "com5", "com6", "com7",
-        "com8", "com9", "lpt1", "lpt2", "lpt3", "lpt4", "lpt5", "lpt6", "lpt7", "lpt8", "lpt9"};
-    std::string lower(stem);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return std::find(devices.begin(), devices.end(), lower) != devices.end();
-}
-
 }  // namespace
 
 MotionTarget::MotionTarget(const DffConversion& model, const ConversionTables& tables)
     : model_(model.model()), rig_(rigFor(model, tables)) {}
 
 ByteBlock MotionTarget::buildVmd(const IfpAnimation& animation, const WarningSink& warn) const {
+    if (!animation.failure.empty()) {
+        throw UserMessageError(animation.failure);
+    }
     return writeVmd(buildMotion(rig_, model_, animation, warn), warn);
 }
 
@@ -54,49 +45,46 @@ IfpAnimation MotionTarget::buildAnimation(const VmdFile& motion, std::string nam
     return zorvek::buildAnimation(rig_, model_, motion, std::move(name), reduction, warn);
 }
 
-std::vector<const IfpAnimation*> selectAnimations(const IfpFile& file, const std::vector<std::string>& names) {
-    std::vector<const IfpAnimation*> selected;
+AnimationSelection selectAnimations(const IfpFile& file, const std::vector<std::string>& names) {
+    AnimationSelection selection;
     if (names.empty()) {
         for (const IfpAnimation& animation : file.animations) {
-            selected.push_back(&animation);
+            const IfpAnimation* found = findAnimation(file, animation.name);
+            // A blank name finds nothing, so it hides nothing either.
+            (found != nullptr && found != &animation ? selection.hidden : selection.animations).push_back(&animation);
         }
-        return selected;
+        return selection;
     }
     for (const std::string& name : names) {
         const IfpAnimation* animation = findAnimation(file, name);
         if (animation == nullptr) {
             throw UserMessageError("アニメーションが見つかりません: " + std::string(trimBlanks(name)));
         }
-        if (std::find(selected.begin(), selected.end(), animation) == selected.end()) {
-            selected.push_back(animation);
+        if (std::find(selection.animations.begin(), selection.animations.end(), animation) ==
+            selection.animations.end()) {
+            selection.animations.push_back(animation);
         }
     }
-    return selected;
+    return selection;
+}
+
+std::string hiddenAnimationsWarning(const std::vector<const IfpAnimation*>& hidden) {
+    std::string names;
+    for (const IfpAnimation* animation : hidden) {
+        names += (names.empty() ? "" : ", ") + shownAnimationName(trimBlanks(animation->name));
+    }
+    return "同じ名前のアニメーションは最初のものだけを出力します。" + std::to_string(hidden.size()) +
+           " 件を飛ばしました: " + names;
+}
+
+std::string numberedAnimationName(const IfpFile& file, const IfpAnimation& animation) {
+    const auto number = static_cast<std::size_t>(&animation - file.animations.data()) + 1;
+    return shownAnimationName(animation.name) + " (" + std::to_string(number) + "番目)";
 }
 
 fs::path motionFileName(std::string_view animationName) {
     // The bytes of a name carry no encoding; each is taken as the character of its value.
-    std::string name = shownAnimationName(trimBlanks(animationName));
-    for (char& c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) {
-            c = '_';
-        }
-    }
-    // Windows drops trailing dots and blanks, and a leading dot hides a file on Linux.
-    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) {
-        name.back() = '_';
-    }
-    if (!name.empty() && name.front() == '.') {
-        name.front() = '_';
-    }
-    // Windows takes "nul.walk" for the device too: the part before the first dot counts.
-    if (name.empty() || isDeviceName(std::string_view(name).substr(0, name.find('.')))) {
-        // One character, not the string "_": mingw's GCC 12 at -O3 takes a
-        // string inserted at 0 for an overlapping copy (a false -Wrestrict).
-        name.insert(name.begin(), '_');
-    }
-    return utf8ToPath(name + ".vmd");
+    return utf8ToPath(safeFileName(shownAnimationName(trimBlanks(animationName))) + ".vmd");
 }
 
 void writeMotionFile(const MotionTarget& target, const IfpAnimation& animation, const MotionOutput& output,
@@ -118,6 +106,9 @@ std::size_t convertIfpBytes(std::span<const std::uint8_t> ifp, std::span<const s
     const MotionTarget target(model, tables);
     std::size_t total = 0;
     for (const IfpAnimation& animation : animations.animations) {
+        if (!animation.failure.empty()) {
+            continue;  // refused as the batch refuses it; the others still reach the conversion
+        }
         total += target.buildVmd(animation, warn).size();
     }
     return total;

@@ -24,6 +24,7 @@ public:
     // `model` must be prepared; it is kept by reference.
     MotionTarget(const DffConversion& model, const ConversionTables& tables);
 
+    // Throws the animation's `failure` for one that could not be read whole.
     ByteBlock buildVmd(const IfpAnimation& animation, const WarningSink& warn) const;
     // The other way: the motion as MMD plays it on that PMX, as a game animation.
     IfpAnimation buildAnimation(const VmdFile& motion, std::string name, bool allKeys, const WarningSink& warn) const;
@@ -33,12 +34,29 @@ private:
     MotionRig rig_;
 };
 
-// The animations named, in the order named (the same one twice is converted
-// once); all of them for an empty list. Throws UserMessageError
-// "アニメーションが見つかりません: " + name for a name the file lacks.
-std::vector<const IfpAnimation*> selectAnimations(const IfpFile& file, const std::vector<std::string>& names);
+// What a batch converts of an animation file.
+struct AnimationSelection {
+    std::vector<const IfpAnimation*> animations;
+    // Later animations under a name an earlier one has: the game finds an
+    // animation by name and so only ever plays the first (the game's own
+    // ped.ifp names three "abseil"). Left out, never written over the first.
+    std::vector<const IfpAnimation*> hidden;
+};
 
-// "<animation>.vmd", with what no file name may hold replaced by "_".
+// The animations named, in the order named (the same one twice is converted
+// once; a name finds the first animation it names); for an empty list all of
+// them but the hidden ones. Throws UserMessageError
+// "アニメーションが見つかりません: " + name for a name the file lacks.
+AnimationSelection selectAnimations(const IfpFile& file, const std::vector<std::string>& names);
+
+// The one warning for the hidden animations, naming them and how many.
+std::string hiddenAnimationsWarning(const std::vector<const IfpAnimation*>& hidden);
+
+// An animation as a batch names it where two may share a name or a file:
+// "abseil (326番目)", its place in the file counted from 1.
+std::string numberedAnimationName(const IfpFile& file, const IfpAnimation& animation);
+
+// "<animation>.vmd", the name made safe as a file name (base/SafeFileName.h).
 std::filesystem::path motionFileName(std::string_view animationName);
 
 struct MotionOutput {

@@ -13,6 +13,7 @@
 #include "ui/PathPrompts.h"
 
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zorvek {
@@ -51,6 +52,10 @@ const IfpAnimation* askAnimation(Console& console, const IfpFile& file, bool& al
 
 void writeOne(Console& console, const MotionTarget& target, const IfpAnimation& animation,
               const std::vector<fs::path>& inputs) {
+    // Said before a file is asked for that could never be written.
+    if (!animation.failure.empty()) {
+        throw UserMessageError(animation.failure);
+    }
     // The save prompt offers the name of its source with the default extension:
     // "<animation>.vmd" beside the animation file. Should a file of that
     // source name exist, it is an animation file, which the prompt never replaces.
@@ -71,10 +76,11 @@ void writeAll(Console& console, const MotionTarget& target, const IfpFile& file,
     if (!folder) {
         return;
     }
+    const AnimationSelection selection = selectAnimations(file, {});
     std::vector<fs::path> paths;
     std::size_t existing = 0;
-    for (const IfpAnimation& animation : file.animations) {
-        paths.push_back(*folder / motionFileName(animation.name));
+    for (const IfpAnimation* animation : selection.animations) {
+        paths.push_back(*folder / motionFileName(animation->name));
         std::error_code error;
         existing += fs::exists(paths.back(), error) ? 1 : 0;
     }
@@ -89,17 +95,20 @@ void writeAll(Console& console, const MotionTarget& target, const IfpFile& file,
     }
     printLine(console, "出力しています...");
     const JobReport report = withEachWarningOnce(reportTo(console));
-    std::vector<fs::path> claimed;
-    for (std::size_t i = 0; i < file.animations.size(); ++i) {
-        const IfpAnimation& animation = file.animations[i];
+    if (!selection.hidden.empty()) {
+        report.warn(hiddenAnimationsWarning(selection.hidden));
+    }
+    std::vector<std::pair<fs::path, const IfpAnimation*>> claimed;
+    for (std::size_t i = 0; i < selection.animations.size(); ++i) {
+        const IfpAnimation& animation = *selection.animations[i];
         try {
-            // Two animations whose names differ only in case or in characters a
-            // file name cannot hold would land on one file: the first keeps it.
-            for (const fs::path& earlier : claimed) {
+            // Two animations whose names differ only in characters a file
+            // name cannot hold would land on one file: the first keeps it.
+            for (const auto& [earlier, owner] : claimed) {
                 if (isSameFile(earlier, paths[i]) || earlier == paths[i]) {
-                    // The name's bytes carry no encoding: each is shown as the character of its value.
                     throw UserMessageError("同じ名前のファイルに出力するアニメーションがあります: " +
-                                           shownAnimationName(animation.name));
+                                           numberedAnimationName(file, *owner) + ", " +
+                                           numberedAnimationName(file, animation));
                 }
             }
             std::error_code error;
@@ -108,12 +117,15 @@ void writeAll(Console& console, const MotionTarget& target, const IfpFile& file,
                 continue;
             }
             writeMotionFile(target, animation, {paths[i], inputs, true}, report);
-            claimed.push_back(paths[i]);
+            claimed.emplace_back(paths[i], &animation);
         } catch (const FileAccessError& error) {
             // Only the files written are listed: the one that failed is named here.
             printError(console, std::string(error.what()) + ": " + pathToUtf8(error.path()));
         } catch (const UserMessageError& error) {
             printError(console, error.what());
+        } catch (const std::exception& error) {
+            // One animation's fault is no reason to leave the others unwritten.
+            printError(console, describeUnexpectedError(error));
         }
     }
     printLine(console, "出力が完了しました");

@@ -368,11 +368,76 @@ TEST_P(MotionCommandCollision, WritesTheFirstAndFailsTheSecond) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, MotionCommandCollision,
-    ::testing::Values(CollisionCase{"Ascii", "a/b", "a:b", "a/b, a:b", "a_b.vmd"},
+    ::testing::Values(CollisionCase{"Ascii", "a/b", "a:b", "a/b (1番目), a:b (2番目)", "a_b.vmd"},
                       // Bytes of no encoding, shown as the list shows them.
-                      CollisionCase{"HighBytes", "caf\xe9/x", "caf\xe9:x", "caf\xc3\xa9/x, caf\xc3\xa9:x",
-                                    "caf\xc3\xa9_x.vmd"}),
+                      CollisionCase{"HighBytes", "caf\xe9/x", "caf\xe9:x",
+                                    "caf\xc3\xa9/x (1番目), caf\xc3\xa9:x (2番目)", "caf\xc3\xa9_x.vmd"},
+                      // Names that differ only where a path goes are told apart by their place.
+                      CollisionCase{"SameAfterCleaning", "../a", "a", "../a (1番目), a (2番目)", "a.vmd"}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// The game's ped.ifp names three animations "abseil": the game plays the first.
+TEST_F(MotionCommand, LaterAnimationsOfANameAreSkippedWithOneWarning) {
+    IfpFile file = readIfpFile(ifp);
+    file.animations[2].name = "WALK";  // nod
+    file.animations[3].name = "walk ";  // look
+    folder.write("ped.ifp", test::buildAnp3(file));
+    const fs::path out = folder / "out";
+    const RunResult result = convert({"-d", out.string()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "警告: 同じ名前のアニメーションは最初のものだけを出力します。2 件を飛ばしました: WALK, walk\n");
+    EXPECT_TRUE(result.out.ends_with("\n成功 2 件、失敗 0 件、スキップ 2 件\n出力が完了しました\n")) << result.out;
+    EXPECT_EQ(test::readBytes(out / "walk.vmd"), expectedVmd(0));
+    EXPECT_EQ(filesIn(out), 2u);
+    // A name asked for is the first of that name.
+    const RunResult one = convert({"--anim", "WALK", "-o", (folder / "one.vmd").string()});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(test::readBytes(folder / "one.vmd"), expectedVmd(0));
+}
+
+// A modded file whose one animation has keys out of order: the others convert.
+class MotionCommandBrokenAnimation : public MotionCommand {
+protected:
+    MotionCommandBrokenAnimation() {
+        IfpFile file = readIfpFile(ifp);
+        std::vector<IfpKey>& keys = file.animations[1].tracks[0].keys;
+        std::swap(keys[0].time, keys[1].time);
+        test::Anp3Options options;
+        options.frameType = test::sameFrameType(1);
+        folder.write("ped.ifp", test::buildAnp3(file, options));
+        failure = "ファイルが壊れています (ANP3\\wave\\" + file.animations[1].tracks[0].name + "\\キー)";
+    }
+    std::string failure;
+};
+
+TEST_F(MotionCommandBrokenAnimation, FailsThatAnimationAloneAndOnlyWhenAskedFor) {
+    const fs::path out = folder / "out";
+    const RunResult all = convert({"-d", out.string()});
+    EXPECT_EQ(all.status, 1);
+    EXPECT_EQ(all.err, "エラー: " + failure + "\n");
+    EXPECT_TRUE(all.out.ends_with("\n成功 3 件、失敗 1 件\n")) << all.out;
+    EXPECT_TRUE(fs::exists(out / "walk.vmd") && fs::exists(out / "nod.vmd") && fs::exists(out / "look.vmd"));
+    EXPECT_FALSE(fs::exists(out / "wave.vmd"));
+
+    const RunResult other = convert({"--anim", "nod", "-o", (folder / "nod.vmd").string()});
+    EXPECT_EQ(other.status, 0) << other.err;
+    EXPECT_EQ(other.err, "");
+    EXPECT_TRUE(fs::exists(folder / "nod.vmd"));
+
+    const RunResult asked = convert({"--anim", "wave", "-o", (folder / "wave.vmd").string()});
+    EXPECT_EQ(asked.status, 1);
+    EXPECT_EQ(asked.err, "エラー: " + failure + "\n");
+    EXPECT_FALSE(fs::exists(folder / "wave.vmd"));
+}
+
+TEST_F(MotionCommandBrokenAnimation, ListShowsEveryAnimationAndWarnsOfTheBrokenOne) {
+    const RunResult result = run({"ifp2vmd", ifp.string(), "--list"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (const std::string& name : sampleAnimations) {
+        EXPECT_NE(result.out.find(" bones  " + name + "\n"), std::string::npos) << result.out;
+    }
+    EXPECT_EQ(result.err, "警告: " + failure + "\n");
+}
 
 }  // namespace
 }  // namespace zorvek

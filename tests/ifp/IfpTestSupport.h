@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/UserMessageError.h"
+#include "support/ExpectError.h"
 #include "ifp/IfpReader.h"
 #include "support/ifp/IfpBuilder.h"
 
@@ -44,14 +45,9 @@ inline std::string broken(const std::string& where) {
     return "ファイルが壊れています (" + where + ")";
 }
 
-// The message of the UserMessageError reading throws, or a marker when it throws none.
+// The message of the UserMessageError reading throws, or noUserError.
 inline std::string readError(const Bytes& file) {
-    try {
-        readIfp(file);
-    } catch (const UserMessageError& error) {
-        return error.what();
-    }
-    return "(no error)";
+    return userErrorOf([&] { readIfp(file); });
 }
 
 inline Anp3Options ofType(int frameType) {

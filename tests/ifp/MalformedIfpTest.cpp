@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -33,7 +32,7 @@ Bytes cut(const Bytes& file, std::size_t length) {
 // The ANPK chunk's size is checked against the file's end before anything else.
 TEST(MalformedIfp, EveryCutOfAValidFileIsRefused) {
     for (const Bytes& file : {smallAnp3(), smallAnpk()}) {
-        ASSERT_EQ(readError(file), "(no error)");
+        ASSERT_EQ(readError(file), noUserError);
         const std::string format(file.begin(), file.begin() + 4);
         for (std::size_t length = 0; length < file.size(); ++length) {
             const std::string error = readError(cut(file, length));
@@ -116,13 +115,11 @@ std::vector<PatchCase> hugeCases() {
 TEST(MalformedIfp, HugeCountsAndSizesAreRefusedBeforeAllocating) {
     for (const PatchCase& testCase : hugeCases()) {
         SCOPED_TRACE(testCase.label);
-        const auto start = std::chrono::steady_clock::now();
         resetLargestAllocation();
         const std::string error = readError(testCase.file);
         const std::size_t largest = largestAllocation();
         EXPECT_EQ(error, testCase.expected);
         EXPECT_LT(largest, std::size_t{64} * 1024);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     }
 }
 
@@ -146,20 +143,12 @@ std::vector<PatchCase> brokenCases() {
     const Bytes anp3 = smallAnp3();
     const Bytes anpk = smallAnpk();
     const std::size_t frameTypeAt = 2 * anp3HeaderSize + anp3FrameTypeAt;
-    const std::string rootKeys = broken("ANP3\\anim\\Root\\キー");
-    const float nan = std::numeric_limits<float>::quiet_NaN();
     const auto sizeAt = [&anpk](std::string_view id) { return fourCCOffset(anpk, id) + 4; };
     const std::size_t anpkPayload = anpk.size() - anpkChunkHeaderSize;
     return {
         {"frame type 0", patched(anp3, frameTypeAt, 0), broken("ANP3\\walk_civi\\Root")},
         {"frame type 5", patched(anp3, frameTypeAt, 5), broken("ANP3\\walk_civi\\Root")},
         {"frame type 0x80000001", patched(anp3, frameTypeAt, 0x80000001), broken("ANP3\\walk_civi\\Root")},
-        {"type 1 times decreasing", buildAnp3(timedTrack({0.25f, 0.5f, 0.4f}), ofType(1)), rootKeys},
-        {"type 3 ticks decreasing", buildAnp3(timedTrack({5 / 60.0f, 4 / 60.0f}), ofType(3)), rootKeys},
-        {"a negative tick", buildAnp3(timedTrack({-1 / 60.0f}), ofType(4)), rootKeys},
-        {"a NaN time", buildAnp3(timedTrack({0, nan}), ofType(2)), rootKeys},
-        {"an infinite time", buildAnp3(timedTrack({0, INFINITY}), ofType(1)), rootKeys},
-        {"ANPK times decreasing", buildAnpk(timedTrack({1, 0.5f}), false), broken("ANPK\\anim\\DGAN\\Root\\KR00")},
         {"ANPK one byte past the file", patched(anpk, 4, static_cast<std::uint32_t>(anpkPayload + 1)), broken("ANPK")},
         {"INFO past ANPK", patched(anpk, sizeAt("INFO"), static_cast<std::uint32_t>(anpkPayload)),
          broken("ANPK\\INFO")},
@@ -184,6 +173,65 @@ std::vector<PatchCase> brokenCases() {
 TEST(MalformedIfp, BrokenFilesAreRefusedNamingTheBrokenPart) {
     for (const PatchCase& testCase : brokenCases()) {
         EXPECT_EQ(readError(testCase.file), testCase.expected) << testCase.label;
+    }
+}
+
+// A fault in one animation's keys, between two good animations.
+IfpFile faultBetweenGoodOnes(std::vector<IfpKey> faulty) {
+    IfpFile file = timedTrack({0, 0.5f});
+    file.animations[0].name = "before";
+    file.animations.push_back({"anim", {track("Root", 0, false, std::move(faulty))}});
+    file.animations.push_back(file.animations[0]);
+    file.animations.back().name = "after";
+    return file;
+}
+
+std::vector<IfpKey> timedKeys(std::vector<float> times) {
+    return timedTrack(std::move(times)).animations[0].tracks[0].keys;
+}
+
+struct FaultCase {
+    const char* label;
+    Bytes file;
+    std::string expected;  // the faulty animation's failure
+};
+
+std::vector<FaultCase> faultCases() {
+    const std::string rootKeys = broken("ANP3\\anim\\Root\\キー");
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    std::vector<IfpKey> nanRotation = timedKeys({0, 0.25f});
+    nanRotation[1].rotation.y = nan;
+    std::vector<IfpKey> infiniteTranslation = timedKeys({0, 0.25f});
+    infiniteTranslation[0].translation.z = -INFINITY;
+    return {
+        {"type 1 times decreasing", buildAnp3(faultBetweenGoodOnes(timedKeys({0.25f, 0.5f, 0.4f})), ofType(1)),
+         rootKeys},
+        {"type 3 ticks decreasing", buildAnp3(faultBetweenGoodOnes(timedKeys({5 / 60.0f, 4 / 60.0f})), ofType(3)),
+         rootKeys},
+        {"type 4 negative ticks decreasing",
+         buildAnp3(faultBetweenGoodOnes(timedKeys({-1 / 60.0f, -7 / 60.0f})), ofType(4)), rootKeys},
+        {"a NaN time", buildAnp3(faultBetweenGoodOnes(timedKeys({0, nan})), ofType(2)), rootKeys},
+        {"an infinite time", buildAnp3(faultBetweenGoodOnes(timedKeys({0, INFINITY})), ofType(1)), rootKeys},
+        {"a NaN rotation", buildAnp3(faultBetweenGoodOnes(nanRotation), ofType(1)), rootKeys},
+        {"an infinite translation", buildAnp3(faultBetweenGoodOnes(infiniteTranslation), ofType(2)), rootKeys},
+        {"ANPK times decreasing", buildAnpk(faultBetweenGoodOnes(timedKeys({1, 0.5f})), false),
+         broken("ANPK\\anim\\DGAN\\Root\\KR00")},
+        {"ANPK a NaN rotation", buildAnpk(faultBetweenGoodOnes(nanRotation), false),
+         broken("ANPK\\anim\\DGAN\\Root\\KR00")},
+    };
+}
+
+TEST(MalformedIfp, AFaultInOneAnimationsKeysFailsThatAnimationAlone) {
+    for (const FaultCase& testCase : faultCases()) {
+        SCOPED_TRACE(testCase.label);
+        const IfpFile file = readIfp(testCase.file);
+        ASSERT_EQ(file.animations.size(), 3u);
+        EXPECT_EQ(file.animations[1].failure, testCase.expected);
+        for (const std::size_t good : {0u, 2u}) {
+            EXPECT_EQ(file.animations[good].failure, "");
+            ASSERT_EQ(file.animations[good].tracks.size(), 1u);
+            EXPECT_EQ(file.animations[good].tracks[0].keys.size(), 2u);
+        }
     }
 }
 

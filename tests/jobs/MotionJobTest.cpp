@@ -52,7 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
                       FileNameCase{"NotADevice", "console", "console.vmd"},
                       FileNameCase{"Hidden", ".hidden", "_hidden.vmd"},
                       FileNameCase{"TrailingDot", "trailing.", "trailing_.vmd"},
-                      FileNameCase{"DotsOnly", "..", "__.vmd"},
+                      FileNameCase{"DotsOnly", "..", "_.vmd"},
+                      FileNameCase{"ParentFolder", "../walk", "walk.vmd"},
+                      FileNameCase{"Absolute", "/tmp/walk", "tmp_walk.vmd"},
                       FileNameCase{"DotInside", "a.b", "a.b.vmd"},
                       FileNameCase{"Latin1", "\xe9t\xe9", "\xc3\xa9t\xc3\xa9.vmd"},
                       FileNameCase{"HighBytes", "\x80\xff", "\xc2\x80\xc3\xbf.vmd"},
@@ -61,7 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 IfpAnimation named(std::string name) {
-    return IfpAnimation{std::move(name), {}};
+    IfpAnimation animation;
+    animation.name = std::move(name);
+    return animation;
 }
 
 // The file's names as the game's files may hold them: case and blanks of their own.
@@ -85,7 +89,9 @@ TEST_P(SelectAnimations, PicksInTheOrderNamedAndEachOnce) {
     for (std::size_t index : GetParam().picked) {
         expected.push_back(&file.animations[index]);
     }
-    EXPECT_EQ(selectAnimations(file, GetParam().names), expected);
+    const AnimationSelection selection = selectAnimations(file, GetParam().names);
+    EXPECT_EQ(selection.animations, expected);
+    EXPECT_TRUE(selection.hidden.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -96,6 +102,24 @@ INSTANTIATE_TEST_SUITE_P(
                       SelectCase{"BlanksOnBothSides", {"\tnod  "}, {2}},
                       SelectCase{"SameOneTwice", {"walk", "look", " WALK", "walk"}, {0, 3}}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// As the game's ped.ifp names three "abseil" and a modded one repeats
+// "hand_position": the game finds the first of a name, so only it is written.
+TEST(SelectAnimations, LeavesOutWhatAnEarlierNameHides) {
+    IfpFile file;
+    file.animations = {named("walk"), named("abseil"), named("ABSEIL "), named(""), named("hand_position"),
+                       named("abseil"), named(""), named("hand_position")};
+    const AnimationSelection all = selectAnimations(file, {});
+    const auto at = [&](std::size_t i) { return &file.animations[i]; };
+    EXPECT_EQ(all.animations, (std::vector<const IfpAnimation*>{at(0), at(1), at(3), at(4), at(6)}));
+    EXPECT_EQ(all.hidden, (std::vector<const IfpAnimation*>{at(2), at(5), at(7)}));
+    EXPECT_EQ(hiddenAnimationsWarning(all.hidden),
+              "同じ名前のアニメーションは最初のものだけを出力します。3 件を飛ばしました: ABSEIL, abseil, hand_position");
+    const AnimationSelection byName = selectAnimations(file, {"abseil", "Hand_Position"});
+    EXPECT_EQ(byName.animations, (std::vector<const IfpAnimation*>{at(1), at(4)}));
+    EXPECT_TRUE(byName.hidden.empty());
+    EXPECT_EQ(numberedAnimationName(file, *at(5)), "abseil (6番目)");
+}
 
 struct UnknownCase {
     const char* label;

@@ -81,6 +81,40 @@ TEST(SampleTrack, InterpolatesHoldsAndJumps) {
     }
 }
 
+// Modded files carry keys before 0; the game plays from 0, so they shape
+// the motion only up to the first key at or after it.
+TEST(SampleTrack, KeysBeforeZeroShapeOnlyTheStart) {
+    const glm::dquat a = turn(-40, {0, 0, 1}), b = turn(20, {0, 0, 1}), c = turn(35, {1, 0, 0});
+    IfpTrack startsEarly;
+    startsEarly.hasTranslation = true;
+    startsEarly.keys = {key(-10 / 60.0f, c, {9, 9, 9}), key(-7 / 60.0f, a, {-7, 0, 0}), key(5 / 60.0f, b, {5, 0, 0})};
+    IfpTrack allEarly;
+    allEarly.hasTranslation = true;
+    allEarly.keys = {key(-10 / 60.0f, c, {9, 9, 9}), key(-3 / 60.0f, a, {-3, 1, 0})};
+    struct Case {
+        const IfpTrack* track;
+        float time;
+        glm::dquat rotation;
+        glm::dvec3 translation;
+    };
+    const Case cases[] = {
+        {&startsEarly, 0.0f, glm::slerp(a, b, 7.0 / 12.0), {0, 0, 0}},  // 7 of the 12 ticks from -7 to 5
+        {&startsEarly, 5 / 60.0f, b, {5, 0, 0}},
+        {&startsEarly, 1.0f, b, {5, 0, 0}},
+        {&allEarly, 0.0f, a, {-3, 1, 0}},  // the last key before 0, held
+        {&allEarly, 2.0f, a, {-3, 1, 0}},
+    };
+    for (const Case& c : cases) {
+        std::size_t next = 0;
+        const FramePose pose = sampleTrack(*c.track, c.time, next);
+        EXPECT_LT(rotationDistance(pose.rotation, c.rotation), 1e-6) << "time " << c.time;
+        EXPECT_LT(glm::distance(pose.position, c.translation), 1e-5) << "time " << c.time;
+    }
+    IfpAnimation animation;
+    animation.tracks = {allEarly};
+    EXPECT_EQ(lastMotionFrame(animation), 0u);
+}
+
 DffFrame frame(const char* name, std::int32_t parent, std::int32_t id, std::int32_t number) {
     DffFrame f;
     f.frameName = name;

@@ -70,6 +70,16 @@ protected:
         return test::expectedMotion(ifp, dff, tables, animation, mode);
     }
 
+    // Every animation of `file`, as the IFP beside the model, into the folder
+    // `out`: the dialogue's transcript.
+    std::string writeAllOf(const IfpFile& file, const fs::path& out) const {
+        folder.write("ped.ifp", test::buildAnp3(file));
+        fs::create_directory(out);
+        ScriptedConsole console(answersThroughMode("3") + "\n" + out.string() + "\n");
+        convertIfpToVmd(console, tables);
+        return console.transcript();
+    }
+
     TempDir folder;
     Bytes ifpBytes;
     Bytes dffBytes;
@@ -319,7 +329,7 @@ struct CollisionCase {
     const char* label;
     std::string first;  // the two animations' names as the file holds them
     std::string second;
-    std::string shown;  // how the error line shows the second
+    std::string shown;  // how the error line shows the two
     std::string file;   // the file both would be written to (UTF-8)
 };
 
@@ -347,9 +357,10 @@ TEST_P(MotionDialogueCollision, WritesTheFirstAndShowsTheSecond) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, MotionDialogueCollision,
-    ::testing::Values(CollisionCase{"Ascii", "a/b", "a:b", "a:b", "a_b.vmd"},
+    ::testing::Values(CollisionCase{"Ascii", "a/b", "a:b", "a/b (1番目), a:b (2番目)", "a_b.vmd"},
                       // Bytes of no encoding, shown as their characters.
-                      CollisionCase{"HighBytes", "caf\xe9/x", "caf\xe9:x", "caf\xc3\xa9:x", "caf\xc3\xa9_x.vmd"}),
+                      CollisionCase{"HighBytes", "caf\xe9/x", "caf\xe9:x",
+                                    "caf\xc3\xa9/x (1番目), caf\xc3\xa9:x (2番目)", "caf\xc3\xa9_x.vmd"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // A file that cannot be written is named, as the command line names it: the
@@ -365,6 +376,44 @@ TEST_F(MotionDialogue, AnUnwritableFileIsNamed) {
         "\n出力が完了しました\n"))
         << console.transcript();
     EXPECT_EQ(filesIn(out), 4u);
+}
+
+// The game finds an animation by name: of two "walk", only the first is ever played.
+TEST_F(MotionDialogue, LaterAnimationsOfANameAreSkippedWithOneWarning) {
+    IfpFile file = readIfpFile(ifp);
+    file.animations[2].name = "Walk";  // nod
+    const fs::path out = folder / "out";
+    const std::string transcript = writeAllOf(file, out);
+    EXPECT_TRUE(transcript.ends_with(
+        "出力しています...\n<14>警告: 同じ名前のアニメーションは最初のものだけを出力します。1 件を飛ばしました: Walk\n</>" +
+        (out / "walk.vmd").string() + "\n" + (out / "wave.vmd").string() + "\n" + (out / "look.vmd").string() +
+        "\n出力が完了しました\n"))
+        << transcript;
+    EXPECT_EQ(test::readBytes(out / "walk.vmd"), expectedVmd(0));
+    EXPECT_EQ(filesIn(out), 3u);
+}
+
+// A modded file's one animation whose keys go back in time: the others are written.
+TEST_F(MotionDialogue, ABrokenAnimationFailsAloneInTheBatch) {
+    IfpFile file = readIfpFile(ifp);
+    std::vector<IfpKey>& keys = file.animations[1].tracks[0].keys;
+    std::swap(keys[0].time, keys[1].time);
+    const fs::path out = folder / "out";
+    const std::string transcript = writeAllOf(file, out);
+    EXPECT_TRUE(transcript.ends_with(
+        "出力しています...\n" + (out / "walk.vmd").string() + "\n<12>エラー: ファイルが壊れています (ANP3\\wave\\" +
+        file.animations[1].tracks[0].name + "\\キー)\n</>" + (out / "nod.vmd").string() + "\n" +
+        (out / "look.vmd").string() + "\n出力が完了しました\n"))
+        << transcript;
+    EXPECT_EQ(filesIn(out), 3u);
+
+    // Asked for by name, it is refused before a file is asked for.
+    ScriptedConsole one(answersThroughMode("3") + "wave\n");
+    convertIfpToVmd(one, tables);
+    EXPECT_EQ(one.transcript(), throughMode("3") + animationPrompt + "wave\n</>" +
+                                    "<12>エラー: ファイルが壊れています (ANP3\\wave\\" +
+                                    file.animations[1].tracks[0].name + "\\キー)\n</>");
+    EXPECT_EQ(one.answersLeft(), 0u);
 }
 
 }  // namespace
