@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 
 namespace zorvek::test {
 namespace {
@@ -34,7 +33,7 @@ TEST(MalformedTxd, EveryCutOfATextureStructIsABrokenFile) {
     for (const TextureLayout& texture : layoutSamples()) {
         SCOPED_TRACE(texture.name);
         const Bytes payload = textureNativeStruct(texture);
-        ASSERT_EQ(readError(buildTxd(txdOf({texture}))), "(no error)");
+        ASSERT_EQ(readError(buildTxd(txdOf({texture}))), noUserError);
         for (std::size_t length = 0; length < payload.size(); ++length) {
             Chunk dictionary = textureDictionaryChunk(txdOf({texture}));
             dictionary.at({SectionType::TextureNative, SectionType::Struct}).payload.resize(length);
@@ -174,17 +173,14 @@ std::vector<HugeCase> hugeCases() {
     };
 }
 
-TEST(MalformedTxd, HugeCountsAndSizesFailQuicklyWithoutLargeAllocations) {
+TEST(MalformedTxd, HugeCountsAndSizesFailWithoutLargeAllocations) {
     for (const HugeCase& testCase : hugeCases()) {
         SCOPED_TRACE(testCase.label);
-        const auto start = std::chrono::steady_clock::now();
         resetLargestAllocation();
         const std::string error = readError(testCase.file);
         const std::size_t largest = largestAllocation();
-        const auto elapsed = std::chrono::steady_clock::now() - start;
         EXPECT_EQ(error, testCase.expected);
         EXPECT_LT(largest, std::size_t{64} * 1024);
-        EXPECT_LT(elapsed, std::chrono::seconds(2));
     }
 }
 

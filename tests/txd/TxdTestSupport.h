@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/UserMessageError.h"
+#include "support/ExpectError.h"
 #include "support/txd/TxdBuilder.h"
 #include "support/txd/TxdPixels.h"
 #include "txd/TextureDictionary.h"
@@ -25,14 +26,9 @@ inline ReadResult readTxd(const Bytes& file) {
     return result;
 }
 
-// The message of the UserMessageError reading throws, or a marker when it throws none.
+// The message of the UserMessageError reading throws, or noUserError.
 inline std::string readError(const Bytes& file) {
-    try {
-        readTextureDictionary(file, nullptr);
-    } catch (const UserMessageError& error) {
-        return error.what();
-    }
-    return "(no error)";
+    return userErrorOf([&] { readTextureDictionary(file, nullptr); });
 }
 
 inline TxdLayout txdOf(std::vector<TextureLayout> textures) {

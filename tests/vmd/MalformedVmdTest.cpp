@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -13,7 +12,6 @@
 namespace zorvek::test {
 namespace {
 
-const std::string noError = "(no error)";
 
 // A key of each kind and two show/IK frames, in either format.
 BuiltVmd smallVmd(bool old) {
@@ -46,13 +44,13 @@ std::string expectedAfterCut(const BuiltVmd& file, std::size_t length) {
     }
     const std::size_t section =
         static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), length) - starts.begin()) - 1;
-    return section > 0 && length == starts[section] ? noError : broken(vmdParts[section]);
+    return section > 0 && length == starts[section] ? noUserError : broken(vmdParts[section]);
 }
 
 TEST(MalformedVmd, EveryCutOfAValidFileIsRefusedOrEndsAtASection) {
     for (const bool old : {false, true}) {
         const BuiltVmd file = smallVmd(old);
-        ASSERT_EQ(readError(file.bytes), noError);
+        ASSERT_EQ(readError(file.bytes), noUserError);
         for (std::size_t length = 0; length < file.bytes.size(); ++length) {
             ASSERT_EQ(readError(cut(file.bytes, length)), expectedAfterCut(file, length))
                 << (old ? "old" : "0002") << " cut at " << length;
@@ -99,13 +97,11 @@ TEST(MalformedVmd, HugeCountsAreRefusedBeforeAllocating) {
         for (const PatchCase& testCase : cases) {
             SCOPED_TRACE(testCase.label + " " + std::to_string(huge));
             const Bytes bytes = patched(file.bytes, testCase.offset, huge);
-            const auto start = std::chrono::steady_clock::now();
             resetLargestAllocation();
             const std::string error = readError(bytes);
             const std::size_t largest = largestAllocation();
             EXPECT_EQ(error, testCase.expected);
             EXPECT_LT(largest, std::size_t{64} * 1024);
-            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
         }
     }
 }

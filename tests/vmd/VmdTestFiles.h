@@ -5,6 +5,7 @@
 
 #include "base/FileIo.h"
 #include "base/UserMessageError.h"
+#include "support/ExpectError.h"
 #include "vmd/VmdFile.h"
 #include "vmd/VmdInterpolation.h"
 #include "vmd/VmdReader.h"
@@ -140,14 +141,9 @@ inline BuiltVmd buildVmd(const VmdLayout& layout) {
     return built;
 }
 
-// The message of the UserMessageError reading throws, or a marker when it throws none.
+// The message of the UserMessageError reading throws, or noUserError.
 inline std::string readError(const Bytes& file) {
-    try {
-        readVmd(file);
-    } catch (const UserMessageError& error) {
-        return error.what();
-    }
-    return "(no error)";
+    return userErrorOf([&] { readVmd(file); });
 }
 
 }  // namespace test
