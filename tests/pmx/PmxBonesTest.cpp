@@ -257,7 +257,7 @@ TEST(NegativeBoneId, AnIkLinkWithTheSameBitsFindsTheFrame) {
     model.frames[5].boneId = -5;
     IkTable iks;
     IkTableEntry row;
-    row.ikName = u"左足ＩＫ";
+    row.ikName = std::u16string(u"左足ＩＫ");  // assigning the literal trips a false -Wstringop-overread at -O3
     row.parentIk = -1;
     row.targetBoneId = 4294967291u;
     row.links.push_back(IkLink{41, {}, {}});

@@ -12,7 +12,7 @@ set(ZORVEK_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${ZORVEK_WINE_RUN} @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                 WORLD_READ WORLD_EXECUTE)
-# Test programs, and the test discovery after each build, run through wine.
+# Test programs run through wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${ZORVEK_WINE_RUN})
 
 # Wine is booted once before the tests and its server ended after them, so
@@ -21,7 +21,6 @@ add_test(NAME windows.wine.boot COMMAND ${ZORVEK_WINE_RUN} --boot)
 set_tests_properties(windows.wine.boot PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 add_test(NAME windows.wine.stop COMMAND ${ZORVEK_WINE_RUN} --stop)
 set_tests_properties(windows.wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
-set(ZORVEK_DISCOVERY_OPTIONS PROPERTIES FIXTURES_REQUIRED wine)
 
 set(ZORVEK_LINUX_BUILD ${PROJECT_SOURCE_DIR}/build/default
     CACHE PATH "A Linux build of the same tree, whose outputs the Windows build's must equal")
