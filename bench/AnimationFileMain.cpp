@@ -7,10 +7,10 @@
 // moving a few bones only. The same bytes on every run: the choices come from
 // a fixed-seed generator of its own.
 
+#include "motion/PoseMath.h"
 #include "sample/SampleMath.h"
 #include "sample/SampleSkeleton.h"
 #include "support/ifp/IfpBuilder.h"
-#include "motion/PoseMath.h"
 
 #include <glm/gtc/quaternion.hpp>
 #include <glm/mat3x3.hpp>
@@ -80,8 +80,8 @@ struct Swing {
 
 Swing randomSwing(Choices& choices) {
     Swing swing;
-    swing.axis = glm::normalize(
-        glm::dvec3(choices.between(-1, 1), choices.between(-1, 1), choices.between(-1, 1)) + glm::dvec3(0, 0, 0.01));
+    swing.axis = glm::normalize(glm::dvec3(choices.between(-1, 1), choices.between(-1, 1), choices.between(-1, 1)) +
+                                glm::dvec3(0, 0, 0.01));
     swing.degrees = choices.between(2, 40);
     swing.hertz = choices.between(0.3f, 2.0f);
     swing.phase = choices.between(0, 2 * sample::pi);

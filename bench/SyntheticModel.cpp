@@ -10,7 +10,7 @@ namespace {
 struct SyntheticBone {
     const char* name;
     std::int32_t boneId;
-    int parent;  // bone number, -1 for Root
+    int parent;     // bone number, -1 for Root
     Vec3 position;  // model space
 };
 
@@ -60,8 +60,8 @@ std::vector<test::FrameSpec> syntheticFrames() {
     for (int number = 0; number < syntheticBoneCount; ++number) {
         const SyntheticBone& bone = bones[number];
         const Vec3 parentPosition = bone.parent < 0 ? Vec3{} : bones[bone.parent].position;
-        frames.push_back(test::boneFrame(bone.name, bone.position - parentPosition, bone.parent + 1,
-                                         bone.boneId, number == 0 ? hierarchy : std::vector<test::HAnimNodeSpec>{}));
+        frames.push_back(test::boneFrame(bone.name, bone.position - parentPosition, bone.parent + 1, bone.boneId,
+                                         number == 0 ? hierarchy : std::vector<test::HAnimNodeSpec>{}));
     }
     return frames;
 }
@@ -78,10 +78,11 @@ void addVertices(test::GeometrySpec& geometry, std::uint32_t vertexCount) {
         const auto number = static_cast<std::uint8_t>(vertex % syntheticBoneCount);
         const SyntheticBone& bone = bones[number];
         const Vec3 offset{jitter(vertex, 1), jitter(vertex, 2), jitter(vertex, 3)};
-        geometry.positions.push_back({bone.position.x + offset.x, bone.position.y + offset.y,
-                                      bone.position.z + offset.z});
+        geometry.positions.push_back(
+            {bone.position.x + offset.x, bone.position.y + offset.y, bone.position.z + offset.z});
         geometry.normals.push_back({0, 0, 1});
-        uvs.push_back({static_cast<float>(vertex % 1024) / 1024.0f, static_cast<float>(vertex / 1024 % 1024) / 1024.0f});
+        uvs.push_back(
+            {static_cast<float>(vertex % 1024) / 1024.0f, static_cast<float>(vertex / 1024 % 1024) / 1024.0f});
         const auto parent = static_cast<std::uint8_t>(std::max(bone.parent, 0));
         geometry.skin.boneIndices.push_back({number, parent, 0, 0});
         geometry.skin.weights.push_back(number == 0 ? Vec4{1, 0, 0, 0} : Vec4{0.75f, 0.25f, 0, 0});

@@ -14,8 +14,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view name(reinterpret_cast<const char*>(data), size);
     const std::string safe = zorvek::safeFileName(name);
-    if (safe.empty() || safe.size() > 200 || safe == "." || safe == ".." || safe.front() == '.' ||
-        safe.back() == '.' || safe.back() == ' ' || zorvek::safeFileName(safe) != safe) {
+    if (safe.empty() || safe.size() > 200 || safe == "." || safe == ".." || safe.front() == '.' || safe.back() == '.' ||
+        safe.back() == ' ' || zorvek::safeFileName(safe) != safe) {
         std::abort();
     }
     for (const char c : safe) {

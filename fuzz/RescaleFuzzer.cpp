@@ -5,9 +5,9 @@
 #include "rescale/DffRescaler.h"
 
 #include <array>
-#include <cstdlib>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <span>
 #include <vector>

@@ -89,9 +89,12 @@ zorvek::Image seedImage() {
 std::vector<NamedSeed> seedTextureDictionaries() {
     using Format = test::TxdPixelFormat;
     const std::vector<std::pair<std::string, Format>> formats = {
-        {"1555", Format::Argb1555}, {"565", Format::Rgb565}, {"4444", Format::Argb4444}, {"555", Format::Xrgb1555},
-        {"lum8", Format::Lum8},     {"8888", Format::Bgra8888}, {"888", Format::Bgrx8888}, {"pal8", Format::Pal8},
-        {"pal4", Format::Pal4},     {"pal4packed", Format::Pal4Packed}, {"dxt1", Format::Dxt1}, {"dxt3", Format::Dxt3},
+        {"1555", Format::Argb1555}, {"565", Format::Rgb565},
+        {"4444", Format::Argb4444}, {"555", Format::Xrgb1555},
+        {"lum8", Format::Lum8},     {"8888", Format::Bgra8888},
+        {"888", Format::Bgrx8888},  {"pal8", Format::Pal8},
+        {"pal4", Format::Pal4},     {"pal4packed", Format::Pal4Packed},
+        {"dxt1", Format::Dxt1},     {"dxt3", Format::Dxt3},
         {"dxt5", Format::Dxt5},
     };
     const zorvek::Image image = seedImage();
@@ -164,7 +167,7 @@ std::vector<NamedSeed> seedIfpFiles() {
 }
 
 // The standard ped skeleton's bone ids, which the synthetic model carries.
-constexpr std::array<std::int32_t, 32> pedBoneIds{0,  1,  2,  3,  4,  5,  8,  6,   7,   31,  32, 33, 34, 35, 36, 21,
+constexpr std::array<std::int32_t, 32> pedBoneIds{0,  1,  2,  3,  4,  5,   8,   6,   7,  31, 32, 33, 34, 35, 36, 21,
                                                   22, 23, 24, 25, 26, 302, 301, 201, 41, 42, 43, 44, 51, 52, 53, 54};
 
 // Keys at 0, 2, 3 (odd: between MMD's frames), 6 and 8 ticks of 1/60 s, each
@@ -246,8 +249,8 @@ void writeSeeds(const fs::path& folder, const std::vector<NamedSeed>& files) {
 // Names as downloaded files carry them: paths of both systems, devices, dots.
 std::vector<NamedSeed> seedFileNames() {
     std::vector<NamedSeed> seeds;
-    const char* names[] = {"../zz", "/tmp/rq", "C:\\tex\\body", "\\\\server\\share\\x", "aux.png", "LPT1",
-                           "body. ", ".hidden", "a/./../b", "\xe9t\xe9"};
+    const char* names[] = {"../zz",   "/tmp/rq",  "C:\\tex\\body", "\\\\server\\share\\x", "aux.png", "LPT1", "body. ",
+                           ".hidden", "a/./../b", "\xe9t\xe9"};
     for (const char* name : names) {
         const std::string_view text(name);
         seeds.push_back({"name" + std::to_string(seeds.size()), zorvek::Bytes(text.begin(), text.end())});

@@ -1,8 +1,8 @@
 #include "app/Program.h"
 
+#include "app/TablesLocation.h"
 #include "cli/CommandLine.h"
 #include "ui/MainMenu.h"
-#include "app/TablesLocation.h"
 
 #ifdef _WIN32
 #include "ui/windows/WindowsConsole.h"

@@ -39,9 +39,9 @@ fs::path executableFolder() {
 fs::path findTablesFolder() {
     const fs::path executable = executableFolder();
     // The install prefix may differ from the configured one; beside the binary comes last.
-    for (const fs::path& folder : {fs::path("."), fs::path(ZORVEK_INSTALLED_DATA_DIR),
-                                   executable.empty() ? fs::path() : executable / ".." / "share" / "zorvek",
-                                   executable}) {
+    for (const fs::path& folder :
+         {fs::path("."), fs::path(ZORVEK_INSTALLED_DATA_DIR),
+          executable.empty() ? fs::path() : executable / ".." / "share" / "zorvek", executable}) {
         if (holdsTables(folder)) {
             return folder;
         }

@@ -30,7 +30,7 @@ void* allocateLargeBlock(std::size_t bytes) {
 #ifdef __linux__
     if (usesHugePages(bytes)) {
         const std::size_t rounded = roundedToHugePages(bytes);
-        void* block = ::operator new(rounded, std::align_val_t{hugePageSize});
+        void* block = ::operator new (rounded, std::align_val_t{hugePageSize});
         // Only advice: where huge pages are switched off the block works as it is.
         ::madvise(block, rounded, MADV_HUGEPAGE);
         return block;
@@ -45,7 +45,7 @@ void freeLargeBlock(void* block, std::size_t bytes) noexcept {
     }
 #ifdef __linux__
     if (usesHugePages(bytes)) {
-        ::operator delete(block, std::align_val_t{hugePageSize});
+        ::operator delete (block, std::align_val_t{hugePageSize});
         return;
     }
 #endif

@@ -56,8 +56,7 @@ class ByteBlock {
 public:
     ByteBlock() = default;
     explicit ByteBlock(std::size_t size);
-    ByteBlock(ByteBlock&& other) noexcept
-        : bytes_(std::move(other.bytes_)), size_(std::exchange(other.size_, 0)) {}
+    ByteBlock(ByteBlock&& other) noexcept : bytes_(std::move(other.bytes_)), size_(std::exchange(other.size_, 0)) {}
     ByteBlock& operator=(ByteBlock&& other) noexcept {
         bytes_ = std::move(other.bytes_);
         size_ = std::exchange(other.size_, 0);

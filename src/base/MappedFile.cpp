@@ -35,8 +35,8 @@ MappedFile::MappedFile(const std::filesystem::path& path) {
     struct stat status {};
     if (file.fd >= 0 && ::fstat(file.fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0 &&
         status.st_size <= std::numeric_limits<std::int32_t>::max()) {
-        void* view = ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ | PROT_WRITE, MAP_PRIVATE,
-                            file.fd, 0);
+        void* view =
+            ::mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ | PROT_WRITE, MAP_PRIVATE, file.fd, 0);
         if (view != MAP_FAILED) {
             data_ = static_cast<std::uint8_t*>(view);
             size_ = static_cast<std::size_t>(status.st_size);

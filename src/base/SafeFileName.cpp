@@ -33,9 +33,9 @@ std::string asciiLower(std::string_view text) {
 // first dot and with blanks before it: "nul.walk" and "CON .png" included.
 bool isDeviceName(std::string_view name) {
     static constexpr std::array<std::string_view, 30> devices{
-        "con",  "prn",  "aux",  "nul",  "com1", "com2", "com3",   "com4",    "com5",         "com6",
-        "com7", "com8", "com9", "lpt1", "lpt2", "lpt3", "lpt4",   "lpt5",    "lpt6",         "lpt7",
-        "lpt8", "lpt9", "com¹", "com²", "com³", "lpt¹", "lpt²",   "lpt³",    "conin$",       "conout$"};
+        "con",  "prn",  "aux",  "nul",  "com1", "com2", "com3", "com4", "com5",   "com6",
+        "com7", "com8", "com9", "lpt1", "lpt2", "lpt3", "lpt4", "lpt5", "lpt6",   "lpt7",
+        "lpt8", "lpt9", "com¹", "com²", "com³", "lpt¹", "lpt²", "lpt³", "conin$", "conout$"};
     std::string_view stem = name.substr(0, name.find('.'));
     while (!stem.empty() && stem.back() == ' ') {
         stem.remove_suffix(1);

@@ -64,8 +64,7 @@ public:
     // character, which glibc does not.
     bool decode(const char* in, std::size_t inSize, char16_t& out) const {
         wchar_t wide[2];
-        const int written =
-            MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, in, static_cast<int>(inSize), wide, 2);
+        const int written = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, in, static_cast<int>(inSize), wide, 2);
         if (written != 1) {
             return false;
         }

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 #include <stdexcept>
-#include <utility>
 #include <string>
+#include <utility>
 
 namespace zorvek {
 

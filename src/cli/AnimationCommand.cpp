@@ -78,9 +78,10 @@ void defineVmdToIfp(CLI::App& app, AnimationOptions& options) {
                         "Animation name (ASCII, at most 23 characters); default the VMD's file name");
     CLI::Option* output =
         command->add_option("-o,--output", options.output, "IFP file to write; default <VMD name>.ifp beside the VMD");
-    command->add_option("--into", options.into,
-                        "Existing IFP to add the animation to (its other animations are kept);\n"
-                        "with --force an animation of the same name is replaced")
+    command
+        ->add_option("--into", options.into,
+                     "Existing IFP to add the animation to (its other animations are kept);\n"
+                     "with --force an animation of the same name is replaced")
         ->check(CLI::ExistingFile)
         ->excludes(output);
     command->add_flag("--all-keys", options.allKeys,

@@ -14,9 +14,12 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::map<std::string, ConversionMode> modeNames{
-    {"none", ConversionMode::None},            {"1", ConversionMode::None},
-    {"info", ConversionMode::AxesAndBoneInfo}, {"2", ConversionMode::AxesAndBoneInfo},
-    {"mmd", ConversionMode::NamesAndAxes},     {"3", ConversionMode::NamesAndAxes},
+    {"none", ConversionMode::None},
+    {"1", ConversionMode::None},
+    {"info", ConversionMode::AxesAndBoneInfo},
+    {"2", ConversionMode::AxesAndBoneInfo},
+    {"mmd", ConversionMode::NamesAndAxes},
+    {"3", ConversionMode::NamesAndAxes},
 };
 
 }  // namespace

@@ -16,18 +16,20 @@ namespace zorvek {
 
 int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
                    const std::filesystem::path& tablesFolder) {
-    CLI::App app("ZORVEK: GTA San Andreas DFF character models to MikuMikuDance PMX 2.0, and their\n"
-                 "IFP animations to VMD motions and back.\n"
-                 "Without arguments it starts the interactive menu.",
-                 "zorvek");
-    app.footer("Examples:\n"
-               "  zorvek convert hero.dff                       writes hero.pmx beside it\n"
-               "  zorvek convert models/*.dff -d out --mode mmd --tables /usr/share/zorvek\n"
-               "  zorvek rescale hero.dff hero_big.dff 1.5\n"
-               "  zorvek textures hero.txd -d images --format png\n"
-               "  zorvek ifp2vmd ped.ifp --model hero.dff --anim walk_civi\n"
-               "  zorvek vmd2ifp dance.vmd --model hero.dff -o dance.ifp\n"
-               "Exit status: 0 all jobs succeeded, 1 a job failed, 2 usage error.");
+    CLI::App app(
+        "ZORVEK: GTA San Andreas DFF character models to MikuMikuDance PMX 2.0, and their\n"
+        "IFP animations to VMD motions and back.\n"
+        "Without arguments it starts the interactive menu.",
+        "zorvek");
+    app.footer(
+        "Examples:\n"
+        "  zorvek convert hero.dff                       writes hero.pmx beside it\n"
+        "  zorvek convert models/*.dff -d out --mode mmd --tables /usr/share/zorvek\n"
+        "  zorvek rescale hero.dff hero_big.dff 1.5\n"
+        "  zorvek textures hero.txd -d images --format png\n"
+        "  zorvek ifp2vmd ped.ifp --model hero.dff --anim walk_civi\n"
+        "  zorvek vmd2ifp dance.vmd --model hero.dff -o dance.ifp\n"
+        "Exit status: 0 all jobs succeeded, 1 a job failed, 2 usage error.");
     app.set_version_flag("-V,--version", std::string("ZORVEK ") + ZORVEK_VERSION);
     app.require_subcommand(1, 1);
     ConvertOptions convertOptions;

@@ -65,10 +65,10 @@ void defineConvert(CLI::App& app, ConvertOptions& options) {
     convert->add_option("--texture-ext", options.textureExtension,
                         "Appended to texture names; also the format of the images written from\n"
                         "the TXD (.png, .bmp or .tga). Default .png");
-    CLI::Option* noTextures = convert->add_flag(
-        "--no-textures", options.noTextures,
-        "Write no texture images (by default the textures that the model uses are\n"
-        "written from the TXD of the same name beside each DFF into the PMX's folder)");
+    CLI::Option* noTextures =
+        convert->add_flag("--no-textures", options.noTextures,
+                          "Write no texture images (by default the textures that the model uses are\n"
+                          "written from the TXD of the same name beside each DFF into the PMX's folder)");
     convert->add_option("--txd", options.dictionary, "The texture dictionary to read instead of the one beside the DFF")
         ->excludes(noTextures);
     convert->add_option("--tables", options.tablesFolder, "Folder holding bones.dat and iks.dat")

@@ -85,12 +85,16 @@ int runIfpToVmd(CliReporter& report, const MotionOptions& options, const fs::pat
     ClaimedOutputs claimed;
     std::size_t succeeded = 0;
     for (const IfpAnimation* animation : selected.animations) {
-        succeeded += runJob(report, [&] {
-            const fs::path output = motionTarget(options, input, *animation);
-            // Numbered: two animations whose names differ only in what a file name cannot hold look alike.
-            claimed.claim(output, utf8ToPath(numberedAnimationName(*file, *animation)));
-            writeMotionFile(*target, *animation, {output, {input, modelPath}, options.force}, jobReport);
-        }) ? 1 : 0;
+        succeeded +=
+            runJob(report,
+                   [&] {
+                       const fs::path output = motionTarget(options, input, *animation);
+                       // Numbered: two animations whose names differ only in what a file name cannot hold look alike.
+                       claimed.claim(output, utf8ToPath(numberedAnimationName(*file, *animation)));
+                       writeMotionFile(*target, *animation, {output, {input, modelPath}, options.force}, jobReport);
+                   })
+                ? 1
+                : 0;
     }
     const std::size_t failed = selected.animations.size() - succeeded;
     if (selected.animations.size() + selected.hidden.size() > 1) {
@@ -108,17 +112,17 @@ void defineIfpToVmd(CLI::App& app, MotionOptions& options) {
     command->add_option("input", options.input, "IFP file to read")->required();
     CLI::Option* list =
         command->add_flag("--list", options.list, "Print each animation's name, duration and bone count, and stop");
-    command->add_option("--model", options.model,
-                        "The DFF the PMX was converted from: the motion is made for that PMX")
+    command->add_option("--model", options.model, "The DFF the PMX was converted from: the motion is made for that PMX")
         ->excludes(list);
     addModeOption(*command, options.mode);
     command->add_option("--anim", options.animations, "Animations to convert (names ignore case); default all")
         ->excludes(list);
     CLI::Option* output =
         command->add_option("-o,--output", options.output, "VMD file to write (one --anim only)")->excludes(list);
-    command->add_option("-d,--output-dir", options.outputFolder,
-                        "Folder to write each <animation>.vmd into (made if missing);\n"
-                        "default the IFP's folder")
+    command
+        ->add_option("-d,--output-dir", options.outputFolder,
+                     "Folder to write each <animation>.vmd into (made if missing);\n"
+                     "default the IFP's folder")
         ->excludes(output)
         ->excludes(list);
     command->add_option("--tables", options.tablesFolder, "Folder holding bones.dat and iks.dat")

@@ -14,7 +14,7 @@ namespace zorvek {
 struct DffFrame {
     // Rows right, up and at: the frame's axes in its parent's, for row vectors.
     std::array<Vec3, 3> rotation{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
-    Vec3 translation;              // offset from the parent frame, in the parent's axes
+    Vec3 translation;  // offset from the parent frame, in the parent's axes
     std::int32_t parentIndex = -1;
     std::int32_t boneId = -1;      // HAnim node id; -1 without extension data
     std::int32_t boneNumber = -1;  // HAnim node index: the skin bone number; -1 without extension data

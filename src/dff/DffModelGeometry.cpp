@@ -75,8 +75,8 @@ void warnAboutGeometry(const GeometryHead& head, const WarningSink& warn) {
     }
 }
 
-void readVertexArrays(SectionInput& input, const GeometryHead& head, DffModel& model,
-                      DffScaledValueOffsets* offsets, VertexArrays arrays) {
+void readVertexArrays(SectionInput& input, const GeometryHead& head, DffModel& model, DffScaledValueOffsets* offsets,
+                      VertexArrays arrays) {
     const std::uint64_t vertices = head.numVertices;
     const bool keep = arrays == VertexArrays::Keep;
     if (head.hasPrelit) {
@@ -146,8 +146,8 @@ void takeMeshSplits(BinMeshPayload binMesh, DffModel& model) {
 
 }  // namespace
 
-void readGeometryData(SectionInput& input, DffModel& model, const WarningSink& warn,
-                      DffScaledValueOffsets* offsets, VertexArrays arrays) {
+void readGeometryData(SectionInput& input, DffModel& model, const WarningSink& warn, DffScaledValueOffsets* offsets,
+                      VertexArrays arrays) {
     const Section<SectionType::Struct> data(input);
     const GeometryHead head = readGeometryHead(input);
     requireGeometryBytes(input, head);

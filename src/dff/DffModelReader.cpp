@@ -97,8 +97,8 @@ void readFrameList(SectionInput& input, DffModel& model, DffScaledValueOffsets* 
 }
 
 // Only the first geometry is read; the atomics and the rest of the clump never are.
-void readGeometryList(SectionInput& input, DffModel& model, const WarningSink& warn,
-                      DffScaledValueOffsets* offsets, VertexArrays arrays) {
+void readGeometryList(SectionInput& input, DffModel& model, const WarningSink& warn, DffScaledValueOffsets* offsets,
+                      VertexArrays arrays) {
     const Section<SectionType::GeometryList> geometryList(input);
     readModelCount(input, warn);
     const Section<SectionType::Geometry> geometry(input);

@@ -13,11 +13,11 @@ class SectionInput;
 
 // Where the values that a rescale multiplies lie in the file (byte offsets).
 struct DffScaledValueOffsets {
-    std::size_t frameEntries = 0;    // first 56-byte frame entry of the FrameList Struct
+    std::size_t frameEntries = 0;  // first 56-byte frame entry of the FrameList Struct
     std::uint32_t numFrames = 0;
-    std::size_t vertices = 0;        // first vertex position of the first morph target
+    std::size_t vertices = 0;  // first vertex position of the first morph target
     std::uint32_t numVertices = 0;
-    std::size_t boneMatrices = 0;    // first inverse bone matrix of the SkinPLG
+    std::size_t boneMatrices = 0;  // first inverse bone matrix of the SkinPLG
     std::uint32_t numBones = 0;
 };
 

@@ -32,8 +32,8 @@ void checkAnimationName(std::string_view name);
 struct AnimationOutput {
     std::filesystem::path path;
     std::vector<std::filesystem::path> inputs;  // the VMD and the DFF, never to be written over
-    bool into = false;     // add the animation to the IFP at `path`
-    bool replace = false;  // replace the file (or, with `into`, its animation of the same name)
+    bool into = false;                          // add the animation to the IFP at `path`
+    bool replace = false;                       // replace the file (or, with `into`, its animation of the same name)
 };
 
 struct AnimationRequest {

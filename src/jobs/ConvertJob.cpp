@@ -145,7 +145,7 @@ void convertDffFile(const ConvertDffJob& job, const ConversionTables& tables, co
 }
 
 void writePlannedTextures(const TexturePlan& plan, bool replaceExisting, const JobReport& report,
-                        WrittenImages* written) {
+                          WrittenImages* written) {
     if (plan.formatWritable) {
         report.progress("テクスチャを出力しています...");
     }

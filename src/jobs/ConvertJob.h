@@ -86,7 +86,7 @@ void convertDffFile(const ConvertDffJob& job, const ConversionTables& tables, co
 // Writes a model's texture images as the command line does, with its progress
 // lines: existing files are kept (with a warning) unless they may be replaced.
 void writePlannedTextures(const TexturePlan& plan, bool replaceExisting, const JobReport& report,
-                        WrittenImages* written);
+                          WrittenImages* written);
 
 // Refuses an output path that names the input file; before any question, so
 // that no answer can lose the input.

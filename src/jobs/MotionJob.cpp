@@ -98,8 +98,8 @@ void writeMotionFile(const MotionTarget& target, const IfpAnimation& animation, 
     report.progress(pathToUtf8(output.path));
 }
 
-std::size_t convertIfpBytes(std::span<const std::uint8_t> ifp, std::span<const std::uint8_t> dff,
-                            ConversionMode mode, const ConversionTables& tables, const WarningSink& warn) {
+std::size_t convertIfpBytes(std::span<const std::uint8_t> ifp, std::span<const std::uint8_t> dff, ConversionMode mode,
+                            const ConversionTables& tables, const WarningSink& warn) {
     const IfpFile animations = readIfp(ifp);
     DffConversion model = DffConversion::fromBytes(dff, u"model.dff", warn);
     model.prepare(mode, tables);

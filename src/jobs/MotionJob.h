@@ -72,7 +72,7 @@ void writeMotionFile(const MotionTarget& target, const IfpAnimation& animation, 
 
 // Every animation of IFP bytes onto the model of DFF bytes, in the mode, as
 // the fuzzer runs it: the total size of the motions.
-std::size_t convertIfpBytes(std::span<const std::uint8_t> ifp, std::span<const std::uint8_t> dff,
-                            ConversionMode mode, const ConversionTables& tables, const WarningSink& warn);
+std::size_t convertIfpBytes(std::span<const std::uint8_t> ifp, std::span<const std::uint8_t> dff, ConversionMode mode,
+                            const ConversionTables& tables, const WarningSink& warn);
 
 }  // namespace zorvek

@@ -19,9 +19,8 @@ namespace {
 // RenderWare compares texture names without regard to ASCII case.
 bool sameTextureName(std::string_view a, std::string_view b) {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 // FNV-1a over 8-byte words: byte by byte it showed in a batch's profile.
@@ -188,8 +187,8 @@ TextureDictionary decodeModelTextures(const DffModel& model, const StoredTexture
     for (std::size_t i = 0; i < stored.textures.size(); ++i) {
         const StoredTexture& texture = stored.textures[i];
         const auto sameName = [&](const StoredTexture& other) { return sameTextureName(other.name, texture.name); };
-        const bool first = std::none_of(stored.textures.begin(), stored.textures.begin() + static_cast<std::ptrdiff_t>(i),
-                                        sameName);
+        const bool first =
+            std::none_of(stored.textures.begin(), stored.textures.begin() + static_cast<std::ptrdiff_t>(i), sameName);
         const bool used = std::any_of(model.textureIndices.begin(), model.textureIndices.end(), [&](const auto& entry) {
             return sameTextureName(utf16ToUtf8(widenBytes(entry.first)), texture.name);
         });
@@ -218,8 +217,8 @@ TexturePlan planModelTextures(const DffModel& model, const TextureDictionary& di
     }
     std::vector<Bytes> encoded = encodeAll(found, format);
     for (std::size_t i = 0; i < found.size(); ++i) {
-        addImage(plan, *found[i], std::move(encoded[i]), *names[i], widenBytes(*names[i]), extension, folder,
-                 modelName, written);
+        addImage(plan, *found[i], std::move(encoded[i]), *names[i], widenBytes(*names[i]), extension, folder, modelName,
+                 written);
     }
     return plan;
 }

@@ -36,8 +36,8 @@ private:
 
 // One image to write: a texture of the dictionary under the name the PMX gives it.
 struct TextureImage {
-    std::string textureName;   // as the dictionary names it
-    std::u16string fileName;   // as the PMX spells it, extension included
+    std::string textureName;  // as the dictionary names it
+    std::u16string fileName;  // as the PMX spells it, extension included
     std::filesystem::path path;
     Bytes encoded;
     bool shared = false;  // the same image was written earlier in this run: nothing to write

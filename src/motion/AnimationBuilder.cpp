@@ -59,7 +59,8 @@ public:
           smallestTurnDot_(std::cos(smallestTurnDegrees * std::numbers::pi / 180.0 / 2.0)) {
         for (std::size_t bone = 0; bone < rig.bones.size(); ++bone) {
             boneOfFrame_[rig.bones[bone].frame] = static_cast<std::int32_t>(bone);
-            restRotations_.push_back(glm::normalize(glm::quat_cast(columnForm(model.frames[rig.bones[bone].frame].rotation))));
+            restRotations_.push_back(
+                glm::normalize(glm::quat_cast(columnForm(model.frames[rig.bones[bone].frame].rotation))));
         }
     }
 
@@ -123,7 +124,8 @@ private:
                 }
                 const auto b = static_cast<std::size_t>(bone);
                 worlds_[dffFrame].rotation = gameWorld(played(frame, b), b);
-                const Quaternion local = glm::normalize(glm::quat_cast(glm::transpose(above) * worlds_[dffFrame].rotation));
+                const Quaternion local =
+                    glm::normalize(glm::quat_cast(glm::transpose(above) * worlds_[dffFrame].rotation));
                 turned_[b] = turned_[b] || !(std::abs(glm::dot(local, restRotations_[b])) >= smallestTurnDot_);
             }
         }
@@ -136,8 +138,9 @@ private:
     const FramePose& parentWorld(std::size_t frame) const {
         static const FramePose origin;
         const std::int32_t parent = model_.frames[frame].parentIndex;
-        return parent >= 0 && static_cast<std::size_t>(parent) < worlds_.size() ? worlds_[static_cast<std::size_t>(parent)]
-                                                                                 : origin;
+        return parent >= 0 && static_cast<std::size_t>(parent) < worlds_.size()
+                   ? worlds_[static_cast<std::size_t>(parent)]
+                   : origin;
     }
 
     void keyFrame(std::size_t frame, std::uint32_t motionFrame, float time) {

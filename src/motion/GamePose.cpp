@@ -13,9 +13,8 @@ namespace {
 
 bool sameNameIgnoringCase(std::string_view a, std::string_view b) {
     const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 std::vector<const IfpTrack*> bindTracks(const DffModel& model, const IfpAnimation& animation) {
@@ -54,7 +53,8 @@ FramePose framePose(const DffFrame& frame) {
 
 }  // namespace
 
-std::vector<std::size_t> parentsFirstOrder(std::size_t count, const std::function<std::int32_t(std::size_t)>& parentOf) {
+std::vector<std::size_t> parentsFirstOrder(std::size_t count,
+                                           const std::function<std::int32_t(std::size_t)>& parentOf) {
     enum class State { Unvisited, Visiting, Done };
     std::vector<State> state(count, State::Unvisited);
     std::vector<std::size_t> order;

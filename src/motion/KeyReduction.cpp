@@ -46,7 +46,8 @@ public:
             const StoredKey& key = keys_[i];
             const double u = span > 0 ? (key.time - a.time) / span : 1.0;
             const PlainQuaternion q = slerpShortArc(a.rotation, b.rotation, u);
-            const double dot = q.x * key.rotation.x + q.y * key.rotation.y + q.z * key.rotation.z + q.w * key.rotation.w;
+            const double dot =
+                q.x * key.rotation.x + q.y * key.rotation.y + q.z * key.rotation.z + q.w * key.rotation.w;
             if (!(std::abs(dot) >= smallestDot_)) {
                 return false;
             }

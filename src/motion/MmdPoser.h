@@ -16,8 +16,8 @@ namespace zorvek {
 struct MmdBonePose {
     Quaternion local{1, 0, 0, 0};  // the key's turn, then the IK's
     Quaternion world{1, 0, 0, 0};
-    Point offset{0.0};             // the key's move from the rest place, in the parent's axes
-    Point position{0.0};           // in the PMX's world
+    Point offset{0.0};    // the key's move from the rest place, in the parent's axes
+    Point position{0.0};  // in the PMX's world
 };
 
 class MmdPoser {

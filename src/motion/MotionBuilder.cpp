@@ -79,7 +79,8 @@ public:
     }
 
 private:
-    static void reserveKeys(std::vector<VmdBoneTrack>& tracks, const std::vector<bool>& keyed, std::uint32_t lastFrame) {
+    static void reserveKeys(std::vector<VmdBoneTrack>& tracks, const std::vector<bool>& keyed,
+                            std::uint32_t lastFrame) {
         for (std::size_t i = 0; i < tracks.size(); ++i) {
             if (keyed[i]) {
                 tracks[i].keys.reserve(std::size_t{lastFrame} + 1);
@@ -92,17 +93,15 @@ private:
         moved_.assign(model_.frames.size(), false);
         for (std::size_t frame : binding_.parentsFirst()) {
             const std::int32_t parent = model_.frames[frame].parentIndex;
-            const bool parentMoved =
-                parent >= 0 && static_cast<std::size_t>(parent) < moved_.size() && moved_[static_cast<std::size_t>(parent)];
+            const bool parentMoved = parent >= 0 && static_cast<std::size_t>(parent) < moved_.size() &&
+                                     moved_[static_cast<std::size_t>(parent)];
             moved_[frame] = binding_.trackOf(frame) != nullptr || parentMoved;
         }
     }
 
     // The game's world position mapped into the PMX: ten times the length,
     // MMD's axes, the game's origin on bone 0's rest place.
-    static Point mmdPosition(const Point& game) {
-        return gameToMmdAxes(game) * 10.0 + Point(0, 10, 0);
-    }
+    static Point mmdPosition(const Point& game) { return gameToMmdAxes(game) * 10.0 + Point(0, 10, 0); }
 
     VmdBoneKey boneKey(std::size_t bone, std::uint32_t frame, const std::vector<VmdBoneKey>& earlier) const {
         const RigBone& rigBone = rig_.bones[bone];

@@ -1,7 +1,7 @@
 #include "pmx/PmxBonePlan.h"
 
-#include "base/UserMessageError.h"
 #include "base/TextEncoding.h"
+#include "base/UserMessageError.h"
 #include "skeleton/BoneFrames.h"
 
 #include <boost/lexical_cast.hpp>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "skeleton/ConversionMode.h"
 #include "dff/DffModel.h"
+#include "skeleton/ConversionMode.h"
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 

@@ -214,7 +214,8 @@ std::size_t boneSectionSize(const DffModel& model, ConversionMode mode, const Bo
         const std::size_t tail = bone.hasTip || bone.tailChild ? index : 12;
         size += boneHeadSize(skinBoneName(model, mode, bone).size(), frame.frameName.size(), index) + tail + 12 + 12;
         if (bone.hasTip) {
-            size += boneHeadSize(skinTipName(model, mode, bone).size(), skinTipEnglishName(frame).size(), index) + index;
+            size +=
+                boneHeadSize(skinTipName(model, mode, bone).size(), skinTipEnglishName(frame).size(), index) + index;
         }
     }
     for (const IkBonePlan& ik : plan.ikBones) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "skeleton/ConversionMode.h"
 #include "dff/DffModel.h"
 #include "pmx/PmxBonePlan.h"
 #include "pmx/PmxBuffer.h"
+#include "skeleton/ConversionMode.h"
 #include "tables/IkTable.h"
 
 #include <cstddef>

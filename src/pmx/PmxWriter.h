@@ -2,9 +2,9 @@
 
 #include "base/LargeArrays.h"
 #include "base/Warnings.h"
-#include "skeleton/ConversionMode.h"
 #include "dff/DffModel.h"
 #include "pmx/PmxBonePlan.h"
+#include "skeleton/ConversionMode.h"
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 

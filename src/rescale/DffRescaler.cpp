@@ -15,8 +15,8 @@ constexpr std::size_t boneMatrixSize = 64;
 constexpr std::size_t matrixFourthRowOffset = 48;
 
 // Multiplies `count` consecutive float32 values, rounding each product to float32.
-void scaleFloats(std::span<std::uint8_t> dff, std::vector<ByteRange>& changed, std::size_t offset,
-                 std::size_t count, float factor) {
+void scaleFloats(std::span<std::uint8_t> dff, std::vector<ByteRange>& changed, std::size_t offset, std::size_t count,
+                 float factor) {
     for (std::size_t i = 0; i < count; ++i) {
         float value;
         std::memcpy(&value, dff.data() + offset + 4 * i, sizeof value);

@@ -56,8 +56,8 @@ bool paletteIndicesFit(PixelEncoding encoding, std::uint32_t width, std::uint32_
 }
 
 std::optional<Image> decodePalettePixels(PixelEncoding encoding, std::uint32_t width, std::uint32_t height,
-                                         std::span<const std::uint8_t> indices,
-                                         std::span<const std::uint8_t> palette, bool paletteAlpha) {
+                                         std::span<const std::uint8_t> indices, std::span<const std::uint8_t> palette,
+                                         bool paletteAlpha) {
     const std::size_t entries = palette.size() / 4;
     Image image;
     image.width = width;

@@ -34,7 +34,7 @@ bool paletteIndicesFit(PixelEncoding encoding, std::uint32_t width, std::uint32_
 // pixel uses an entry whose alpha is below 255. None when an index lies past
 // the palette.
 std::optional<Image> decodePalettePixels(PixelEncoding encoding, std::uint32_t width, std::uint32_t height,
-                                         std::span<const std::uint8_t> indices,
-                                         std::span<const std::uint8_t> palette, bool paletteAlpha);
+                                         std::span<const std::uint8_t> indices, std::span<const std::uint8_t> palette,
+                                         bool paletteAlpha);
 
 }  // namespace zorvek

@@ -9,16 +9,16 @@ namespace zorvek {
 
 // How the pixels of a level are stored.
 enum class PixelEncoding {
-    Argb1555,   // 16-bit little-endian words
+    Argb1555,  // 16-bit little-endian words
     Rgb565,
     Argb4444,
-    Xrgb1555,   // "555": the top bit is unused
-    Lum8,       // one grey byte
-    Bgra8888,   // B, G, R, A bytes
-    Bgrx8888,   // "888": B, G, R and a padding byte
-    Pal8,       // one index byte into 256 entries
-    Pal4,       // one index byte into a 4-bit palette, as Direct3D holds it
-    Pal4Packed, // two 4-bit indices a byte, low nibble first, rows start on a byte
+    Xrgb1555,    // "555": the top bit is unused
+    Lum8,        // one grey byte
+    Bgra8888,    // B, G, R, A bytes
+    Bgrx8888,    // "888": B, G, R and a padding byte
+    Pal8,        // one index byte into 256 entries
+    Pal4,        // one index byte into a 4-bit palette, as Direct3D holds it
+    Pal4Packed,  // two 4-bit indices a byte, low nibble first, rows start on a byte
     Dxt1,
     Dxt3,
     Dxt5,

@@ -31,16 +31,16 @@ std::string platformName(std::uint32_t platform) {
 }
 
 std::string notPcMessage(std::size_t number, std::uint32_t platform) {
-    return "TXDの" + std::to_string(number) + "番目のテクスチャはPC用ではないため読み込みません (プラットフォーム: " +
-           platformName(platform) + ")";
+    return "TXDの" + std::to_string(number) +
+           "番目のテクスチャはPC用ではないため読み込みません (プラットフォーム: " + platformName(platform) + ")";
 }
 
 std::string unsupportedMessage(const NativeRasterHeader& header) {
-    const std::string detail = header.platform == platformD3D8
-                                   ? "圧縮: " + std::to_string(header.compressionOrFlags)
-                                   : "D3D形式: " + hex(header.alphaOrD3dFormat, 8);
-    return "テクスチャ「" + header.name + "」は対応していない形式のため読み込みません (ラスター形式: " +
-           hex(header.rasterFormat, 4) + ", " + detail + ")";
+    const std::string detail = header.platform == platformD3D8 ? "圧縮: " + std::to_string(header.compressionOrFlags)
+                                                               : "D3D形式: " + hex(header.alphaOrD3dFormat, 8);
+    return "テクスチャ「" + header.name +
+           "」は対応していない形式のため読み込みません (ラスター形式: " + hex(header.rasterFormat, 4) + ", " + detail +
+           ")";
 }
 
 void report(const WarningSink& warn, const std::string& message) {

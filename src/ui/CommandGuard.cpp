@@ -1,7 +1,7 @@
 #include "ui/CommandGuard.h"
 
-#include "ui/ConsoleForms.h"
 #include "base/UserMessageError.h"
+#include "ui/ConsoleForms.h"
 
 #include <new>
 

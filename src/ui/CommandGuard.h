@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ui/Console.h"
 #include "base/Warnings.h"
 #include "jobs/JobReport.h"
+#include "ui/Console.h"
 
 #include <functional>
 

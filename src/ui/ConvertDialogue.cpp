@@ -41,7 +41,6 @@ std::string askTextureExtension(Console& console) {
     return extension;
 }
 
-
 // The model's images beside the PMX; existing ones are replaced only when the
 // user says so, once for all of them.
 void writeTexturesAsking(Console& console, const TexturePlan& plan) {

@@ -76,20 +76,11 @@ std::optional<MenuAction> actionForKey(int key) {
 
 void runCommand(Console& console, MenuAction action, const ConversionTables& tables) {
     switch (action) {
-    case MenuAction::VmdToIfp:
-        convertVmdToIfp(console, tables);
-        break;
-    case MenuAction::IfpToVmd:
-        convertIfpToVmd(console, tables);
-        break;
-    case MenuAction::DffToPmx:
-        convertDffToPmx(console, tables);
-        break;
-    case MenuAction::RescaleDff:
-        rescaleDffCommand(console);
-        break;
-    case MenuAction::Quit:
-        break;
+    case MenuAction::VmdToIfp: convertVmdToIfp(console, tables); break;
+    case MenuAction::IfpToVmd: convertIfpToVmd(console, tables); break;
+    case MenuAction::DffToPmx: convertDffToPmx(console, tables); break;
+    case MenuAction::RescaleDff: rescaleDffCommand(console); break;
+    case MenuAction::Quit: break;
     }
 }
 

@@ -106,9 +106,9 @@ void writeAll(Console& console, const MotionTarget& target, const IfpFile& file,
             // name cannot hold would land on one file: the first keeps it.
             for (const auto& [earlier, owner] : claimed) {
                 if (isSameFile(earlier, paths[i]) || earlier == paths[i]) {
-                    throw UserMessageError("同じ名前のファイルに出力するアニメーションがあります: " +
-                                           numberedAnimationName(file, *owner) + ", " +
-                                           numberedAnimationName(file, animation));
+                    throw UserMessageError(
+                        "同じ名前のファイルに出力するアニメーションがあります: " + numberedAnimationName(file, *owner) +
+                        ", " + numberedAnimationName(file, animation));
                 }
             }
             std::error_code error;

@@ -95,8 +95,7 @@ std::optional<fs::path> askExistingPathByTyping(Console& console, const PathLine
 
 }  // namespace
 
-std::optional<fs::path> askOpenPathByTyping(Console& console, const PathLineReader& readPath,
-                                            std::string_view prompt) {
+std::optional<fs::path> askOpenPathByTyping(Console& console, const PathLineReader& readPath, std::string_view prompt) {
     return askExistingPathByTyping(console, readPath, prompt, [](const fs::path& path) -> std::string {
         std::error_code error;
         if (fs::is_regular_file(path, error)) {

@@ -2,7 +2,6 @@
 
 #include "ui/Console.h"
 
-
 namespace zorvek {
 
 // Menu entry 5: the DFF rescale dialogue. Prints its own errors.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/Math.h"
-#include "vmd/VmdFile.h"
 #include "base/PlainQuaternion.h"
+#include "vmd/VmdFile.h"
 
 #include <array>
 #include <cstdint>

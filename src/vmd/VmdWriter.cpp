@@ -1,9 +1,9 @@
 #include "vmd/VmdWriter.h"
 
+#include "base/BlockWriter.h"
 #include "base/ShiftJis.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
-#include "base/BlockWriter.h"
 #include "vmd/VmdInterpolation.h"
 
 #include <cstdint>

@@ -20,8 +20,8 @@ struct Output {
 };
 
 Output runPiped(const fs::path& folder, const std::string& answers, const std::string& arguments = "") {
-    const std::string command = "cd '" + folder.string() + "' && printf '" + answers + "' | '" ZORVEK_BINARY "' " +
-                                arguments + " 2>&1";
+    const std::string command =
+        "cd '" + folder.string() + "' && printf '" + answers + "' | '" ZORVEK_BINARY "' " + arguments + " 2>&1";
     Output output;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -51,8 +51,9 @@ TEST(ProgramRun, EmptyFolderReportsTheBoneTableAndWaitsForOneKey) {
     test::TempDir empty;
     const Output output = runPiped(empty.path(), "1\\n2\\nx\\n4\\n");
     EXPECT_EQ(output.status, 0);
-    EXPECT_TRUE(output.text.ends_with("ボーン対応情報を読み込んでいます...\n"
-                                      "エラー: bones.datを開けませんでした\n\n何かキーを押すと終了します"))
+    EXPECT_TRUE(
+        output.text.ends_with("ボーン対応情報を読み込んでいます...\n"
+                              "エラー: bones.datを開けませんでした\n\n何かキーを押すと終了します"))
         << output.text;
     EXPECT_EQ(output.text.find("IK情報"), std::string::npos) << "iks.dat is never opened";
     EXPECT_EQ(output.text.find('\x1b'), std::string::npos);

@@ -66,9 +66,9 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"DeviceUpper", "CON", "_CON"}, NameCase{"DeviceLower", "aux", "_aux"},
         NameCase{"DeviceWithExtension", "aux.png", "_aux.png"}, NameCase{"DeviceNumbered", "LPT1", "_LPT1"},
         NameCase{"DeviceComNine", "com9", "_com9"}, NameCase{"DeviceBlankBeforeDot", "nul .x", "_nul .x"},
-        NameCase{"DeviceConsoleInput", "CONIN$", "_CONIN$"}, NameCase{"DeviceSuperscript", "COM\xc2\xb9", "_COM\xc2\xb9"},
-        NameCase{"DeviceAfterFolder", "../con", "_con"}, NameCase{"NotADevice", "console", "console"},
-        NameCase{"NotADeviceNumber", "com10", "com10"},
+        NameCase{"DeviceConsoleInput", "CONIN$", "_CONIN$"},
+        NameCase{"DeviceSuperscript", "COM\xc2\xb9", "_COM\xc2\xb9"}, NameCase{"DeviceAfterFolder", "../con", "_con"},
+        NameCase{"NotADevice", "console", "console"}, NameCase{"NotADeviceNumber", "com10", "com10"},
         NameCase{"NotUtf8", "\xe9t\xe9", "_t_"}, NameCase{"CutSequence", "a\xe3\x81", "a__"},
         NameCase{"Long", std::string(300, 'a'), std::string(200, 'a')},
         // The device's "_" still within the length, and no dot left at the end by the cut.
@@ -138,7 +138,8 @@ TEST(SafeFileNameProperty, NoByteStringLeavesTheFolder) {
     for (int i = 0; i < 20000; ++i) {
         std::string name;
         for (int n = length(random); n > 0; --n) {
-            name += kind(random) == 0 ? static_cast<char>(byte(random)) : interesting[static_cast<std::size_t>(pick(random))];
+            name += kind(random) == 0 ? static_cast<char>(byte(random))
+                                      : interesting[static_cast<std::size_t>(pick(random))];
         }
         expectSafe(name);
         if (HasFailure()) {

@@ -36,10 +36,10 @@ struct CommandCase {
     std::vector<std::string> arguments;  // after the input, the model and the tables
     bool existingIfp;                    // the sample's IFP lies at out.ifp beforehand
     int status;
-    std::string err;                     // exactly; "@" stands for the test's folder
-    std::string written;                 // the file written, "" for none
+    std::string err;      // exactly; "@" stands for the test's folder
+    std::string written;  // the file written, "" for none
     std::string animationName;
-    std::size_t animations;              // in the file written
+    std::size_t animations;  // in the file written
 };
 
 class AnimationCommand : public ::testing::TestWithParam<CommandCase> {
@@ -91,32 +91,58 @@ TEST_P(AnimationCommand, WritesWhatTheJobMakes) {
     const ConversionTables tables = loadConversionTables(dataFolder);
     model.prepare(ConversionMode::NamesAndAxes, tables);
     const bool allKeys = std::find(c.arguments.begin(), c.arguments.end(), "--all-keys") != c.arguments.end();
-    const IfpAnimation expected = MotionTarget(model, tables).buildAnimation(readVmdFile(vmd), c.animationName, allKeys,
-                                                                             [](const std::string&) {});
+    const IfpAnimation expected =
+        MotionTarget(model, tables).buildAnimation(readVmdFile(vmd), c.animationName, allKeys, [](const std::string&) {
+        });
     const IfpFile alone = readIfp(writeAnp3({IfpFormat::Anp3, "x", {expected}}).span());
     EXPECT_EQ(*animation, alone.animations.at(0));
 }
 
 const std::string refusedName =
-    "エラー: VMDのファイル名をアニメーション名にできません (ASCII文字で23文字まで)。--name で指定してください: 歩き.vmd\n";
+    "エラー: VMDのファイル名をアニメーション名にできません (ASCII文字で23文字まで)。--name で指定してください: "
+    "歩き.vmd\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, AnimationCommand,
     ::testing::Values(
         CommandCase{"BesideTheMotion", "stroll.vmd", {}, false, 0, "", "stroll.ifp", "stroll", 1},
-        CommandCase{"NamedOutput", "stroll.vmd", {"-o", "@out.ifp", "--all-keys"}, false, 0, "", "out.ifp", "stroll", 1},
-        CommandCase{"NameGiven", "歩き.vmd", {"--name", "walk2", "-o", "@out.ifp"}, false, 0, "", "out.ifp", "walk2", 1},
+        CommandCase{
+            "NamedOutput", "stroll.vmd", {"-o", "@out.ifp", "--all-keys"}, false, 0, "", "out.ifp", "stroll", 1},
+        CommandCase{
+            "NameGiven", "歩き.vmd", {"--name", "walk2", "-o", "@out.ifp"}, false, 0, "", "out.ifp", "walk2", 1},
         CommandCase{"NameRefused", "歩き.vmd", {"-o", "@out.ifp"}, false, 1, refusedName, "", "", 0},
-        CommandCase{"BadNameGiven", "stroll.vmd", {"--name", "a_name_longer_than_23_bytes"}, false, 1,
-                    "エラー: アニメーション名にできません (ASCII文字で23文字まで): a_name_longer_than_23_bytes\n", "", "",
+        CommandCase{"BadNameGiven",
+                    "stroll.vmd",
+                    {"--name", "a_name_longer_than_23_bytes"},
+                    false,
+                    1,
+                    "エラー: アニメーション名にできません (ASCII文字で23文字まで): a_name_longer_than_23_bytes\n",
+                    "",
+                    "",
                     0},
-        CommandCase{"ExistingKept", "stroll.vmd", {"-o", "@out.ifp"}, true, 1,
-                    "エラー: 出力ファイルが既に存在します (上書きするには --force を指定してください): @out.ifp\n", "", "", 0},
-        CommandCase{"ExistingReplaced", "stroll.vmd", {"-o", "@out.ifp", "--force"}, true, 0, "", "out.ifp", "stroll", 1},
+        CommandCase{"ExistingKept",
+                    "stroll.vmd",
+                    {"-o", "@out.ifp"},
+                    true,
+                    1,
+                    "エラー: 出力ファイルが既に存在します (上書きするには --force を指定してください): @out.ifp\n",
+                    "",
+                    "",
+                    0},
+        CommandCase{
+            "ExistingReplaced", "stroll.vmd", {"-o", "@out.ifp", "--force"}, true, 0, "", "out.ifp", "stroll", 1},
         CommandCase{"AddedInto", "stroll.vmd", {"--into", "@out.ifp"}, true, 0, "", "out.ifp", "stroll", 5},
-        CommandCase{"SameNameRefused", "walk.vmd", {"--into", "@out.ifp"}, true, 1,
-                    "エラー: 同じ名前のアニメーションが既にあります: walk\n", "", "", 0},
-        CommandCase{"SameNameReplaced", "walk.vmd", {"--into", "@out.ifp", "--force"}, true, 0, "", "out.ifp", "walk", 4}),
+        CommandCase{"SameNameRefused",
+                    "walk.vmd",
+                    {"--into", "@out.ifp"},
+                    true,
+                    1,
+                    "エラー: 同じ名前のアニメーションが既にあります: walk\n",
+                    "",
+                    "",
+                    0},
+        CommandCase{
+            "SameNameReplaced", "walk.vmd", {"--into", "@out.ifp", "--force"}, true, 0, "", "out.ifp", "walk", 4}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

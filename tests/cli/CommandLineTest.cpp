@@ -4,14 +4,14 @@
 
 #include "base/TextEncoding.h"
 
-#include "ui/ConvertDialogue.h"
+#include "jobs/ConversionTables.h"
 #include "rescale/DffRescaler.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 #include "support/dff/DffBuilder.h"
 #include "support/pmx/PmxTestDecoder.h"
 #include "support/txd/TxdPixels.h"
-#include "jobs/ConversionTables.h"
+#include "ui/ConvertDialogue.h"
 
 #include <gtest/gtest.h>
 
@@ -34,7 +34,9 @@ using test::RunResult;
 
 class CommandLine : public ::testing::Test {
 protected:
-    fs::path model(const std::string& name) const { return folder.write(name, test::buildDff(test::sampleSkinnedModel())); }
+    fs::path model(const std::string& name) const {
+        return folder.write(name, test::buildDff(test::sampleSkinnedModel()));
+    }
 
     fs::path brokenModel(const std::string& name) const {
         test::SkinnedModel broken = test::sampleSkinnedModel();
@@ -75,9 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CommandLine, HelpListsEveryOptionWithAnExample) {
     const RunResult result = run({"--help"});
-    for (const char* option : {"--output", "--output-dir", "--mode", "--texture-ext", "--tables", "--force",
-                               "--txd", "--no-textures", "--format", "--version", "rescale", "textures",
-                               "Examples:"}) {
+    for (const char* option : {"--output", "--output-dir", "--mode", "--texture-ext", "--tables", "--force", "--txd",
+                               "--no-textures", "--format", "--version", "rescale", "textures", "Examples:"}) {
         EXPECT_NE(result.out.find(option), std::string::npos) << option;
     }
 }
@@ -94,8 +95,8 @@ TEST_F(CommandLine, ConvertWritesBesideTheInputByDefault) {
 
 TEST_F(CommandLine, BatchGoesOnPastAFailureAndCounts) {
     const fs::path out = folder / "made" / "out";
-    const RunResult result = run({"convert", model("a.dff").string(), brokenModel("b.dff").string(), model("c.dff").string(),
-                            "-d", out.string(), "--tables", dataFolder});
+    const RunResult result = run({"convert", model("a.dff").string(), brokenModel("b.dff").string(),
+                                  model("c.dff").string(), "-d", out.string(), "--tables", dataFolder});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(fs::exists(out / "a.pmx"));
     EXPECT_FALSE(fs::exists(out / "b.pmx"));
@@ -107,8 +108,8 @@ TEST_F(CommandLine, BatchGoesOnPastAFailureAndCounts) {
 
 TEST_F(CommandLine, AnOutputFolderThatCannotBeMadeFailsTheJob) {
     folder.write("file", std::string_view("x"));
-    const RunResult result = run({"convert", model("a.dff").string(), "-d", (folder / "file" / "out").string(),
-                                  "--tables", dataFolder});
+    const RunResult result =
+        run({"convert", model("a.dff").string(), "-d", (folder / "file" / "out").string(), "--tables", dataFolder});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("エラー: 出力フォルダを作成できませんでした"), std::string::npos) << result.err;
 }
@@ -137,7 +138,7 @@ class CommandLineMatchesMenu : public CommandLine, public ::testing::WithParamIn
 TEST_P(CommandLineMatchesMenu, ProducesByteIdenticalFiles) {
     const fs::path input = model("hero.dff");
     const RunResult result = run({"convert", input.string(), "-o", (folder / "cli.pmx").string(), "--mode",
-                            GetParam().option, "--texture-ext", ".bmp", "--tables", dataFolder});
+                                  GetParam().option, "--texture-ext", ".bmp", "--tables", dataFolder});
     ASSERT_EQ(result.status, 0) << result.err;
 
     test::ScriptedConsole console(input.string() + "\n" + GetParam().menuKey + "\n.bmp\n" +
@@ -156,7 +157,8 @@ TEST_F(CommandLine, RescaleWritesTheScaledCopy) {
     const fs::path input = model("hero.dff");
     const RunResult result = run({"rescale", input.string(), (folder / "big.dff").string(), "2"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(test::readBytes(folder / "big.dff"), rescaledCopy(test::readBytes(input), 2.0f, [](const std::string&) {}));
+    EXPECT_EQ(test::readBytes(folder / "big.dff"),
+              rescaledCopy(test::readBytes(input), 2.0f, [](const std::string&) {}));
 }
 
 struct RescaleRefusal {
@@ -178,12 +180,12 @@ TEST_P(CommandLineRescaleRefusal, FailsWithoutWriting) {
     EXPECT_EQ(test::readBytes(input), test::buildDff(test::sampleSkinnedModel()));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Refusals, CommandLineRescaleRefusal,
-    ::testing::Values(RescaleRefusal{"Letters", "big", false, "倍率には数値を入力してください"},
-                      RescaleRefusal{"NotANumber", "nan", false, "倍率には数値を入力してください"},
-                      RescaleRefusal{"SameFile", "2", true, "入力と出力に同じファイルが指定されています"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Refusals, CommandLineRescaleRefusal,
+                         ::testing::Values(RescaleRefusal{"Letters", "big", false, "倍率には数値を入力してください"},
+                                           RescaleRefusal{"NotANumber", "nan", false, "倍率には数値を入力してください"},
+                                           RescaleRefusal{"SameFile", "2", true,
+                                                          "入力と出力に同じファイルが指定されています"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct OntoInputCase {
     const char* name;
@@ -216,11 +218,11 @@ TEST_P(CommandLineOntoInput, IsRefusedEvenWithForceAndTheInputStays) {
 
 INSTANTIATE_TEST_SUITE_P(
     Spellings, CommandLineOntoInput,
-    ::testing::Values(OntoInputCase{"ConvertSamePath", {"convert", "IN", "-o", "IN", "--force", "--tables", dataFolder}},
-                      OntoInputCase{"ConvertDotFolder",
-                                    {"convert", "IN", "-o", "DIR/./hero.dff", "--force", "--tables", dataFolder}},
-                      OntoInputCase{"ConvertLink", {"convert", "IN", "-o", "DIR/link.dff", "--force", "--tables", dataFolder}},
-                      OntoInputCase{"RescaleLink", {"rescale", "IN", "DIR/link.dff", "2", "--force"}}),
+    ::testing::Values(
+        OntoInputCase{"ConvertSamePath", {"convert", "IN", "-o", "IN", "--force", "--tables", dataFolder}},
+        OntoInputCase{"ConvertDotFolder", {"convert", "IN", "-o", "DIR/./hero.dff", "--force", "--tables", dataFolder}},
+        OntoInputCase{"ConvertLink", {"convert", "IN", "-o", "DIR/link.dff", "--force", "--tables", dataFolder}},
+        OntoInputCase{"RescaleLink", {"rescale", "IN", "DIR/link.dff", "2", "--force"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CommandLine, ABatchRefusesASecondInputWithTheSameOutputName) {
@@ -235,24 +237,26 @@ TEST_F(CommandLine, ABatchRefusesASecondInputWithTheSameOutputName) {
     const RunResult result = run({"convert", first.string(), second.string(), third.string(), "-d", out.string(),
                                   "--mode", "none", "--tables", dataFolder});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "エラー: 出力ファイルが他の入力と重なります: " + first.string() + ", " + second.string() + "\n");
+    EXPECT_EQ(result.err,
+              "エラー: 出力ファイルが他の入力と重なります: " + first.string() + ", " + second.string() + "\n");
     EXPECT_TRUE(result.out.ends_with("成功 2 件、失敗 1 件\n")) << result.out;
     EXPECT_TRUE(fs::exists(out / "c.pmx"));
     // The first input's model is the one in the folder.
-    const RunResult alone = run({"convert", first.string(), "-o", (folder / "alone.pmx").string(), "--mode", "none",
-                                 "--tables", dataFolder});
+    const RunResult alone = run(
+        {"convert", first.string(), "-o", (folder / "alone.pmx").string(), "--mode", "none", "--tables", dataFolder});
     ASSERT_EQ(alone.status, 0) << alone.err;
     EXPECT_EQ(test::readBytes(out / "x.pmx"), test::readBytes(folder / "alone.pmx"));
 }
 
 TEST_F(CommandLine, FileErrorsNameTheFile) {
-    const RunResult missing = run({"convert", "no-such-model.dff", "-d", folder.path().string(), "--tables", dataFolder});
+    const RunResult missing =
+        run({"convert", "no-such-model.dff", "-d", folder.path().string(), "--tables", dataFolder});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "エラー: ファイルを開けませんでした: no-such-model.dff\n");
 
-    const RunResult unwritable = run({"convert", model("hero.dff").string(), "-o",
-                                      (folder / "missing-folder" / "hero.pmx").string(), "--mode", "none", "--tables",
-                                      dataFolder});
+    const RunResult unwritable =
+        run({"convert", model("hero.dff").string(), "-o", (folder / "missing-folder" / "hero.pmx").string(), "--mode",
+             "none", "--tables", dataFolder});
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.err,
               "エラー: ファイルを開けませんでした: " + (folder / "missing-folder" / "hero.pmx").string() + "\n");
@@ -288,20 +292,18 @@ TEST_P(CommandLineTextures, FollowTheOptions) {
     EXPECT_EQ(result.out.ends_with(texturesLines), GetParam().imageWritten) << result.out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, CommandLineTextures,
-    ::testing::Values(TextureOptionCase{"BesideTheModel", {}, "hero.txd", true},
-                      TextureOptionCase{"NoTextures", {"--no-textures"}, "hero.txd", false},
-                      TextureOptionCase{"OtherNameNotFound", {}, "shared.txd", false},
-                      TextureOptionCase{"OtherNameGiven", {"--txd", "TXD"}, "shared.txd", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Options, CommandLineTextures,
+                         ::testing::Values(TextureOptionCase{"BesideTheModel", {}, "hero.txd", true},
+                                           TextureOptionCase{"NoTextures", {"--no-textures"}, "hero.txd", false},
+                                           TextureOptionCase{"OtherNameNotFound", {}, "shared.txd", false},
+                                           TextureOptionCase{"OtherNameGiven", {"--txd", "TXD"}, "shared.txd", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CommandLine, TexturesUnpacksDictionariesAndCounts) {
     const fs::path first = folder.write("a.txd", dictionaryWith("skin"));
     const fs::path broken = folder.write("b.txd", std::string_view("not a dictionary"));
     const fs::path out = folder / "images";
-    const RunResult result =
-        run({"textures", first.string(), broken.string(), "-d", out.string(), "--format", "BMP"});
+    const RunResult result = run({"textures", first.string(), broken.string(), "-d", out.string(), "--format", "BMP"});
     EXPECT_EQ(result.status, 1);
     EXPECT_TRUE(fs::exists(out / "skin.bmp"));
     EXPECT_TRUE(result.out.ends_with("成功 1 件、失敗 1 件\n")) << result.out;
@@ -331,9 +333,8 @@ TEST_P(CommandLineUnsafeTexture, StaysInTheChosenFolder) {
     const fs::path input = folder.write("in/hero.dff", test::buildDff(named));
     const fs::path txd = folder.write("in/hero.txd", dictionaryWith(GetParam().texture));
     const fs::path out = folder / "out" / "deep";
-    const std::string warning =
-        "警告: テクスチャ名をファイル名に使えないため変更しました: " + GetParam().texture + " → " +
-        GetParam().file.substr(0, GetParam().file.size() - 4) + "\n";
+    const std::string warning = "警告: テクスチャ名をファイル名に使えないため変更しました: " + GetParam().texture +
+                                " → " + GetParam().file.substr(0, GetParam().file.size() - 4) + "\n";
 
     const RunResult converted =
         run({"convert", input.string(), "--mode", "none", "--tables", dataFolder, "-d", out.string()});
@@ -357,15 +358,14 @@ TEST_P(CommandLineUnsafeTexture, StaysInTheChosenFolder) {
     EXPECT_EQ(files, 5u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, CommandLineUnsafeTexture,
-    ::testing::Values(UnsafeTextureCase{"ParentFolder", "../zz", "zz.png"},
-                      UnsafeTextureCase{"ParentFolderWindows", "..\\..\\zz", "zz.png"},
-                      UnsafeTextureCase{"Absolute", "/tmp/rq", "tmp_rq.png"},
-                      UnsafeTextureCase{"Drive", "C:\\rq", "rq.png"},
-                      UnsafeTextureCase{"Device", "aux", "_aux.png"},
-                      UnsafeTextureCase{"Reserved", "a?b*", "a_b_.png"}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Names, CommandLineUnsafeTexture,
+                         ::testing::Values(UnsafeTextureCase{"ParentFolder", "../zz", "zz.png"},
+                                           UnsafeTextureCase{"ParentFolderWindows", "..\\..\\zz", "zz.png"},
+                                           UnsafeTextureCase{"Absolute", "/tmp/rq", "tmp_rq.png"},
+                                           UnsafeTextureCase{"Drive", "C:\\rq", "rq.png"},
+                                           UnsafeTextureCase{"Device", "aux", "_aux.png"},
+                                           UnsafeTextureCase{"Reserved", "a?b*", "a_b_.png"}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
 }  // namespace zorvek

@@ -35,7 +35,8 @@ const std::vector<std::string> sampleAnimations{"walk", "wave", "nod", "look"};
 using test::run;
 using test::RunResult;
 
-const std::string bothRead = "読み込んでいます...\n読み込みが完了しました\n読み込んでいます...\n読み込みが完了しました\n";
+const std::string bothRead =
+    "読み込んでいます...\n読み込みが完了しました\n読み込んでいます...\n読み込みが完了しました\n";
 
 // Copies of the sample beside each other in a fresh folder, so that the
 // default output folder, the IFP's, is the test's own.
@@ -69,12 +70,13 @@ protected:
 TEST_F(MotionCommand, ListPrintsDurationBonesAndNameOfEach) {
     const RunResult result = run({"ifp2vmd", ifp.string(), "--list"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "読み込んでいます...\n"
-                          "読み込みが完了しました\n"
-                          "   1.000 s   22 bones  walk\n"
-                          "   2.000 s   22 bones  wave\n"
-                          "   1.000 s    3 bones  nod\n"
-                          "   1.500 s    2 bones  look\n");
+    EXPECT_EQ(result.out,
+              "読み込んでいます...\n"
+              "読み込みが完了しました\n"
+              "   1.000 s   22 bones  walk\n"
+              "   2.000 s   22 bones  wave\n"
+              "   1.000 s    3 bones  nod\n"
+              "   1.500 s    2 bones  look\n");
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(filesIn(folder.path()), 2u);
 }
@@ -136,7 +138,11 @@ INSTANTIATE_TEST_SUITE_P(
                       OneCase{"OtherCaseAndBlanks", " WaVe\t", {}, 1, ConversionMode::NamesAndAxes, ""},
                       OneCase{"LastOne", "LOOK", {}, 3, ConversionMode::NamesAndAxes, ""},
                       // The frame names, kept in this mode, are longer than VMD's 15 bytes.
-                      OneCase{"ModeNone", "walk", {"--mode", "none"}, 0, ConversionMode::None,
+                      OneCase{"ModeNone",
+                              "walk",
+                              {"--mode", "none"},
+                              0,
+                              ConversionMode::None,
                               "警告: VMDに入らない長いボーン名があります: Bip01 L Clavicle\n"
                               "警告: VMDに入らない長いボーン名があります: Bip01 R Clavicle\n"},
                       OneCase{"ModeInfoAsDigit", "nod", {"--mode", "2"}, 2, ConversionMode::AxesAndBoneInfo, ""},
@@ -232,9 +238,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--model", "DFF", "--anim", "walk", "-o", "x.vmd", "-d", "out"},
                   "--output excludes --output-dir"},
         UsageCase{"ListWithModel", {"--list", "--model", "DFF"}, "--list excludes --model"},
-        UsageCase{"UnknownMode",
-                  {"--model", "DFF", "--mode", "fancy"},
-                  "--mode: fancy not in {none,info,mmd,1,2,3}"}),
+        UsageCase{"UnknownMode", {"--model", "DFF", "--mode", "fancy"}, "--mode: fancy not in {none,info,mmd,1,2,3}"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(MotionCommand, AnUnknownAnimationFailsBeforeAnyIsWritten) {
@@ -299,7 +303,7 @@ INSTANTIATE_TEST_SUITE_P(Spellings, MotionCommandOntoInput,
 
 struct ReadFailure {
     const char* label;
-    std::size_t cut;  // the sample's first bytes; 0 for no file at all
+    std::size_t cut;   // the sample's first bytes; 0 for no file at all
     std::string text;  // the file's bytes instead, when not empty
     std::string message;
 };
@@ -311,7 +315,8 @@ TEST_P(MotionCommandUnreadable, FailsWithTheReadersMessage) {
     if (!GetParam().text.empty()) {
         folder.write("bad.ifp", GetParam().text);
     } else if (GetParam().cut > 0) {
-        folder.write("bad.ifp", Bytes(ifpBytes.begin(), ifpBytes.begin() + static_cast<std::ptrdiff_t>(GetParam().cut)));
+        folder.write("bad.ifp",
+                     Bytes(ifpBytes.begin(), ifpBytes.begin() + static_cast<std::ptrdiff_t>(GetParam().cut)));
     }
     const RunResult result = run({"ifp2vmd", bad.string(), "--model", dff.string(), "--tables", dataFolder});
     EXPECT_EQ(result.status, 1);
@@ -379,13 +384,14 @@ INSTANTIATE_TEST_SUITE_P(
 // The game's ped.ifp names three animations "abseil": the game plays the first.
 TEST_F(MotionCommand, LaterAnimationsOfANameAreSkippedWithOneWarning) {
     IfpFile file = readIfpFile(ifp);
-    file.animations[2].name = "WALK";  // nod
+    file.animations[2].name = "WALK";   // nod
     file.animations[3].name = "walk ";  // look
     folder.write("ped.ifp", test::buildAnp3(file));
     const fs::path out = folder / "out";
     const RunResult result = convert({"-d", out.string()});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "警告: 同じ名前のアニメーションは最初のものだけを出力します。2 件を飛ばしました: WALK, walk\n");
+    EXPECT_EQ(result.err,
+              "警告: 同じ名前のアニメーションは最初のものだけを出力します。2 件を飛ばしました: WALK, walk\n");
     EXPECT_TRUE(result.out.ends_with("\n成功 2 件、失敗 0 件、スキップ 2 件\n出力が完了しました\n")) << result.out;
     EXPECT_EQ(test::readBytes(out / "walk.vmd"), expectedVmd(0));
     EXPECT_EQ(filesIn(out), 2u);

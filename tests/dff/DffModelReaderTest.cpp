@@ -90,7 +90,7 @@ TEST(DffModelReader, ReportsWhereTheScaledValuesLie) {
 TEST(DffModelReader, NumbersTexturesInByteOrder) {
     SkinnedModel sample = sampleSkinnedModel();
     sample.geometries[0].materials = {texturedMaterial({"b.png"}), texturedMaterial({"A"}), MaterialSpec(),
-                                      texturedMaterial({"a"}), texturedMaterial({"A"}), texturedMaterial({"\xE9"})};
+                                      texturedMaterial({"a"}),     texturedMaterial({"A"}), texturedMaterial({"\xE9"})};
     ReadResult result = readModel(sample);
     ASSERT_EQ(result.error, "");
     EXPECT_EQ(result.model.materialTextureNames, (std::vector<std::string>{"b.png", "A", "", "a", "A", "\xE9"}));
@@ -133,7 +133,11 @@ TEST(DffModelReader, GeometryFlagsDecideWhatIsRead) {
         {"texture flag without sets", geometryTextured | geometryNormals, 0, 0, true, {}},
         {"no normals", geometryTextured, std::nullopt, 2, false, {noNormals}},
         {"prelit", geometryPrelit | geometryTextured | geometryNormals, std::nullopt, 2, true, {prelit}},
-        {"all three warnings in order", geometryPrelit | geometryPositions, 2, 0, false,
+        {"all three warnings in order",
+         geometryPrelit | geometryPositions,
+         2,
+         0,
+         false,
          {prelit, noTexCoords, noNormals}},
     };
     for (const GeometryCase& testCase : cases) {

@@ -83,7 +83,8 @@ TEST(Anp3Reader, KeysBeforeZeroAreKept) {
     const std::vector<IfpKey> keys = {key({0, 0, 0, 1}, {}, -7 / 60.0f), key({1, 0, 0, 0}, {}, -1 / 60.0f),
                                       key({0, 1, 0, 0}, {}, 0), key({0, 0, 1, 0}, {}, 4 / 60.0f)};
     for (const int frameType : {1, 2, 3, 4}) {
-        const IfpFile file = readIfp(buildAnp3(oneTrack(track("Root", 0, frameType % 2 == 0, keys)), ofType(frameType)));
+        const IfpFile file =
+            readIfp(buildAnp3(oneTrack(track("Root", 0, frameType % 2 == 0, keys)), ofType(frameType)));
         EXPECT_EQ(file.animations[0].failure, "") << frameType;
         EXPECT_EQ(onlyTrack(file).keys, keys) << frameType;
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/UserMessageError.h"
-#include "support/ExpectError.h"
 #include "ifp/IfpReader.h"
+#include "support/ExpectError.h"
 #include "support/ifp/IfpBuilder.h"
 
 #include <ostream>

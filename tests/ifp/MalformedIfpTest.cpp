@@ -1,5 +1,5 @@
-#include "support/AllocationWatch.h"
 #include "IfpTestSupport.h"
+#include "support/AllocationWatch.h"
 
 #include <gtest/gtest.h>
 

@@ -11,12 +11,11 @@ struct ExtensionCase {
 };
 
 const ExtensionCase extensionCases[] = {
-    {".png", ImageFormat::Png}, {".PNG", ImageFormat::Png}, {".Png", ImageFormat::Png},
-    {".bmp", ImageFormat::Bmp}, {".BmP", ImageFormat::Bmp}, {".tga", ImageFormat::Tga},
-    {".TGA", ImageFormat::Tga}, {"png", std::nullopt},      {"", std::nullopt},
-    {".", std::nullopt},        {".jpg", std::nullopt},     {".png ", std::nullopt},
-    {" .png", std::nullopt},    {"..png", std::nullopt},    {".pn", std::nullopt},
-    {"x.png", std::nullopt},    {".dds", std::nullopt},
+    {".png", ImageFormat::Png}, {".PNG", ImageFormat::Png}, {".Png", ImageFormat::Png}, {".bmp", ImageFormat::Bmp},
+    {".BmP", ImageFormat::Bmp}, {".tga", ImageFormat::Tga}, {".TGA", ImageFormat::Tga}, {"png", std::nullopt},
+    {"", std::nullopt},         {".", std::nullopt},        {".jpg", std::nullopt},     {".png ", std::nullopt},
+    {" .png", std::nullopt},    {"..png", std::nullopt},    {".pn", std::nullopt},      {"x.png", std::nullopt},
+    {".dds", std::nullopt},
 };
 
 TEST(ImageFormat, ExtensionsAsTypedWithTheirDotInAnyCase) {

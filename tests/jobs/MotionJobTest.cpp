@@ -37,29 +37,21 @@ TEST_P(MotionFileName, IsSafeOnEverySystem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, MotionFileName,
-    ::testing::Values(FileNameCase{"Plain", "walk_civi", "walk_civi.vmd"},
-                      FileNameCase{"BlanksAround", " \t walk \r\n", "walk.vmd"},
-                      FileNameCase{"BlankInside", "sit down", "sit down.vmd"},
-                      FileNameCase{"Slash", "a/b", "a_b.vmd"},
-                      FileNameCase{"Backslash", "a\\b", "a_b.vmd"},
-                      FileNameCase{"ColonAndQuestion", "a:b?", "a_b_.vmd"},
-                      FileNameCase{"EveryReserved", "<>:\"|*", "______.vmd"},
-                      FileNameCase{"ControlInside", std::string("a\x01z\x1f", 4), "a_z_.vmd"},
-                      FileNameCase{"DeviceUpper", "CON", "_CON.vmd"},
-                      FileNameCase{"DeviceLower", "nul", "_nul.vmd"},
-                      FileNameCase{"DeviceWithNumber", "Lpt9", "_Lpt9.vmd"},
-                      FileNameCase{"DeviceWithExtension", "nul.walk", "_nul.walk.vmd"},
-                      FileNameCase{"NotADevice", "console", "console.vmd"},
-                      FileNameCase{"Hidden", ".hidden", "_hidden.vmd"},
-                      FileNameCase{"TrailingDot", "trailing.", "trailing_.vmd"},
-                      FileNameCase{"DotsOnly", "..", "_.vmd"},
-                      FileNameCase{"ParentFolder", "../walk", "walk.vmd"},
-                      FileNameCase{"Absolute", "/tmp/walk", "tmp_walk.vmd"},
-                      FileNameCase{"DotInside", "a.b", "a.b.vmd"},
-                      FileNameCase{"Latin1", "\xe9t\xe9", "\xc3\xa9t\xc3\xa9.vmd"},
-                      FileNameCase{"HighBytes", "\x80\xff", "\xc2\x80\xc3\xbf.vmd"},
-                      FileNameCase{"Empty", "", "_.vmd"},
-                      FileNameCase{"BlanksOnly", "   ", "_.vmd"}),
+    ::testing::Values(
+        FileNameCase{"Plain", "walk_civi", "walk_civi.vmd"}, FileNameCase{"BlanksAround", " \t walk \r\n", "walk.vmd"},
+        FileNameCase{"BlankInside", "sit down", "sit down.vmd"}, FileNameCase{"Slash", "a/b", "a_b.vmd"},
+        FileNameCase{"Backslash", "a\\b", "a_b.vmd"}, FileNameCase{"ColonAndQuestion", "a:b?", "a_b_.vmd"},
+        FileNameCase{"EveryReserved", "<>:\"|*", "______.vmd"},
+        FileNameCase{"ControlInside", std::string("a\x01z\x1f", 4), "a_z_.vmd"},
+        FileNameCase{"DeviceUpper", "CON", "_CON.vmd"}, FileNameCase{"DeviceLower", "nul", "_nul.vmd"},
+        FileNameCase{"DeviceWithNumber", "Lpt9", "_Lpt9.vmd"},
+        FileNameCase{"DeviceWithExtension", "nul.walk", "_nul.walk.vmd"},
+        FileNameCase{"NotADevice", "console", "console.vmd"}, FileNameCase{"Hidden", ".hidden", "_hidden.vmd"},
+        FileNameCase{"TrailingDot", "trailing.", "trailing_.vmd"}, FileNameCase{"DotsOnly", "..", "_.vmd"},
+        FileNameCase{"ParentFolder", "../walk", "walk.vmd"}, FileNameCase{"Absolute", "/tmp/walk", "tmp_walk.vmd"},
+        FileNameCase{"DotInside", "a.b", "a.b.vmd"}, FileNameCase{"Latin1", "\xe9t\xe9", "\xc3\xa9t\xc3\xa9.vmd"},
+        FileNameCase{"HighBytes", "\x80\xff", "\xc2\x80\xc3\xbf.vmd"}, FileNameCase{"Empty", "", "_.vmd"},
+        FileNameCase{"BlanksOnly", "   ", "_.vmd"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 IfpAnimation named(std::string name) {
@@ -94,27 +86,27 @@ TEST_P(SelectAnimations, PicksInTheOrderNamedAndEachOnce) {
     EXPECT_TRUE(selection.hidden.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, SelectAnimations,
-    ::testing::Values(SelectCase{"NoneMeansAll", {}, {0, 1, 2, 3}},
-                      SelectCase{"OrderNamed", {"look", "walk"}, {3, 0}},
-                      SelectCase{"CaseIgnored", {"WAVE"}, {1}},
-                      SelectCase{"BlanksOnBothSides", {"\tnod  "}, {2}},
-                      SelectCase{"SameOneTwice", {"walk", "look", " WALK", "walk"}, {0, 3}}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Names, SelectAnimations,
+                         ::testing::Values(SelectCase{"NoneMeansAll", {}, {0, 1, 2, 3}},
+                                           SelectCase{"OrderNamed", {"look", "walk"}, {3, 0}},
+                                           SelectCase{"CaseIgnored", {"WAVE"}, {1}},
+                                           SelectCase{"BlanksOnBothSides", {"\tnod  "}, {2}},
+                                           SelectCase{"SameOneTwice", {"walk", "look", " WALK", "walk"}, {0, 3}}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 // As the game's ped.ifp names three "abseil" and a modded one repeats
 // "hand_position": the game finds the first of a name, so only it is written.
 TEST(SelectAnimations, LeavesOutWhatAnEarlierNameHides) {
     IfpFile file;
-    file.animations = {named("walk"), named("abseil"), named("ABSEIL "), named(""), named("hand_position"),
-                       named("abseil"), named(""), named("hand_position")};
+    file.animations = {named("walk"),          named("abseil"), named("ABSEIL "), named(""),
+                       named("hand_position"), named("abseil"), named(""),        named("hand_position")};
     const AnimationSelection all = selectAnimations(file, {});
     const auto at = [&](std::size_t i) { return &file.animations[i]; };
     EXPECT_EQ(all.animations, (std::vector<const IfpAnimation*>{at(0), at(1), at(3), at(4), at(6)}));
     EXPECT_EQ(all.hidden, (std::vector<const IfpAnimation*>{at(2), at(5), at(7)}));
-    EXPECT_EQ(hiddenAnimationsWarning(all.hidden),
-              "同じ名前のアニメーションは最初のものだけを出力します。3 件を飛ばしました: ABSEIL, abseil, hand_position");
+    EXPECT_EQ(
+        hiddenAnimationsWarning(all.hidden),
+        "同じ名前のアニメーションは最初のものだけを出力します。3 件を飛ばしました: ABSEIL, abseil, hand_position");
     const AnimationSelection byName = selectAnimations(file, {"abseil", "Hand_Position"});
     EXPECT_EQ(byName.animations, (std::vector<const IfpAnimation*>{at(1), at(4)}));
     EXPECT_TRUE(byName.hidden.empty());
@@ -183,8 +175,9 @@ TEST_F(WriteMotionFile, WritesTheMotionAndReportsItsPath) {
 
 TEST_F(WriteMotionFile, AnExistingFileIsReplacedOnlyWhenAllowed) {
     const fs::path output = folder.write("wave.vmd", std::string_view("old"));
-    EXPECT_USER_ERROR(write({output, {}, false}),
-                      "出力ファイルが既に存在します (上書きするには --force を指定してください): " + pathToUtf8(output));
+    EXPECT_USER_ERROR(
+        write({output, {}, false}),
+        "出力ファイルが既に存在します (上書きするには --force を指定してください): " + pathToUtf8(output));
     EXPECT_EQ(test::readBytes(output), (Bytes{'o', 'l', 'd'}));
     write({output, {}, true});
     EXPECT_EQ(test::readBytes(output), expected());
@@ -210,8 +203,7 @@ TEST_P(WriteMotionOntoInput, IsRefusedAndTheInputsStay) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Spellings, WriteMotionOntoInput,
-                         ::testing::Values(OntoInputCase{"Animations", "ped.ifp"},
-                                           OntoInputCase{"Model", "hero.dff"},
+                         ::testing::Values(OntoInputCase{"Animations", "ped.ifp"}, OntoInputCase{"Model", "hero.dff"},
                                            OntoInputCase{"ModelThroughDot", "./hero.dff"},
                                            OntoInputCase{"AnimationsThroughDot", "././ped.ifp"}),
                          [](const auto& info) { return std::string(info.param.label); });

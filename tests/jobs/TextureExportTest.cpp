@@ -49,7 +49,7 @@ struct ConvertRun {
 };
 
 ConvertRun convert(const fs::path& input, const fs::path& output, WrittenImages* written, bool force = false,
-            std::string extension = ".png") {
+                   std::string extension = ".png") {
     ConvertRun run;
     ConvertDffJob job;
     job.input = input;
@@ -155,8 +155,9 @@ TEST(ModelTextures, AnExistingImageIsKeptUnlessReplacingIsAllowed) {
     folder.write("body.png", std::string_view("old"));
     const ConvertRun kept = convert(dff, folder / "hero.pmx", nullptr);
     EXPECT_EQ(test::readBytes(folder / "body.png"), (Bytes{'o', 'l', 'd'}));
-    EXPECT_EQ(kept.warnings, std::vector<std::string>{"テクスチャの画像が既にあります (上書きするには --force を指定してください): " +
-                                                      (folder / "body.png").string()});
+    EXPECT_EQ(kept.warnings,
+              std::vector<std::string>{"テクスチャの画像が既にあります (上書きするには --force を指定してください): " +
+                                       (folder / "body.png").string()});
     const ConvertRun replaced = convert(dff, folder / "hero2.pmx", nullptr, true);
     EXPECT_NE(test::readBytes(folder / "body.png"), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(replaced.lines.back(), "テクスチャを出力しました (1)");
@@ -183,7 +184,8 @@ TEST(BatchTextures, OtherPixelsUnderTheSameNameAreRenamedAndIdenticalOnesShared)
     EXPECT_EQ(pmxTextures(folder / "out" / "bmost.pmx"), (std::vector<std::u16string>{u"bmost_watchcro.png"}));
     EXPECT_EQ(pmxTextures(folder / "out" / "cwfyhb.pmx"), (std::vector<std::u16string>{u"watchcro.png"}));
     EXPECT_EQ(renamed.warnings,
-              std::vector<std::string>{"同じ名前で画像の違うテクスチャを別の名前で出力します: watchcro.png → bmost_watchcro.png"});
+              std::vector<std::string>{
+                  "同じ名前で画像の違うテクスチャを別の名前で出力します: watchcro.png → bmost_watchcro.png"});
     EXPECT_EQ(shared.lines.back(), "テクスチャを出力しました (0)") << "the same image is not written twice";
     EXPECT_NE(test::readBytes(folder / "out" / "watchcro.png"), test::readBytes(folder / "out" / "bmost_watchcro.png"));
 }

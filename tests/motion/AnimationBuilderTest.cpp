@@ -13,8 +13,8 @@
 #include "motion/RigMotion.h"
 #include "support/ExpectError.h"
 
-#include <glm/gtc/quaternion.hpp>
 #include <gtest/gtest.h>
+#include <glm/gtc/quaternion.hpp>
 
 #include <cmath>
 #include <limits>
@@ -40,7 +40,7 @@ TEST(BindMotion, FindsBonesByTheirFirst15ShiftJisBytesAndCountsTheKeysOfOthers) 
     rig.bones.resize(3);
     rig.bones[0].name = u"センター";
     rig.bones[1].name = u"Bip01 L Clavicle@31";  // 19 bytes: motions hold its first 15
-    rig.bones[2].name = u"左足首ななめ上";         // 14 bytes: a cut name may end before byte 15
+    rig.bones[2].name = u"左足首ななめ上";       // 14 bytes: a cut name may end before byte 15
     rig.ikBones.resize(1);
     rig.ikBones[0].name = u"左足ＩＫ";
     VmdFile file;
@@ -130,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
     Tracks, KeyReduction,
     testing::Values(ReductionCase{"Still", swing(300, [](int) { return 10.0; }), {0.0f, 299 / 30.0f}},
                     ReductionCase{"SteadyTurn", swing(91, [](int f) { return 2.0 * f; }), {0.0f, 3.0f}},
-                    ReductionCase{"TurnAndBack", swing(41, [](int f) { return f <= 20 ? 2.0 * f : 80.0 - 2.0 * f; }),
+                    ReductionCase{"TurnAndBack",
+                                  swing(41, [](int f) { return f <= 20 ? 2.0 * f : 80.0 - 2.0 * f; }),
                                   {0.0f, 20 / 30.0f, 40 / 30.0f}},
                     ReductionCase{"OneOrTwoKeysStay", swing(2, [](int f) { return f * 50.0; }), {0.0f, 1 / 30.0f}},
                     ReductionCase{"AMillimetreStepIsKept",
@@ -153,7 +154,8 @@ TEST(KeyReductionTolerance, EveryDroppedKeyIsWithinTheToleranceOfItsNeighbours) 
     Point angles(0.0);
     for (int frame = 0; frame < 600; ++frame) {
         angles += Point(step(random), step(random), step(random)) * (frame % 97 < 50 ? 1.0 : 0.05);
-        const Quaternion q = aboutAxis(angles.x, {1, 0, 0}) * aboutAxis(angles.y, {0, 1, 0}) * aboutAxis(angles.z, {0, 0, 1});
+        const Quaternion q =
+            aboutAxis(angles.x, {1, 0, 0}) * aboutAxis(angles.y, {0, 1, 0}) * aboutAxis(angles.z, {0, 0, 1});
         keys.push_back(keyAt(frame, q, {static_cast<float>(angles.x * 0.001), 0, 0}));
     }
     const std::vector<IfpKey> kept = reduceKeys(keys, true, {});
@@ -176,29 +178,33 @@ TEST(KeyReductionTolerance, EveryDroppedKeyIsWithinTheToleranceOfItsNeighbours) 
             qb = -qb;
         }
         const Quaternion between = glm::slerp(stored(a), qb, u);
-        worstDegrees =
-            std::max(worstDegrees, 2.0 * std::acos(std::min(1.0, std::abs(glm::dot(between, stored(key))))) * 180.0 / pi);
+        worstDegrees = std::max(worstDegrees,
+                                2.0 * std::acos(std::min(1.0, std::abs(glm::dot(between, stored(key))))) * 180.0 / pi);
         const double x = std::round(a.translation.x * 1024.0) / 1024.0;
         const double y = std::round(b.translation.x * 1024.0) / 1024.0;
-        worstMetres = std::max(worstMetres, std::abs(x + (y - x) * u - std::round(key.translation.x * 1024.0) / 1024.0));
+        worstMetres =
+            std::max(worstMetres, std::abs(x + (y - x) * u - std::round(key.translation.x * 1024.0) / 1024.0));
     }
     EXPECT_LE(worstDegrees, 0.05 + 1e-6);
     EXPECT_LE(worstMetres, 0.0005 + 1e-9);
-    std::printf("%zu of %zu keys kept; worst %.4f degrees, %.5f m\n", kept.size(), keys.size(), worstDegrees, worstMetres);
+    std::printf("%zu of %zu keys kept; worst %.4f degrees, %.5f m\n", kept.size(), keys.size(), worstDegrees,
+                worstMetres);
 }
 
 // The sample in the mode that keeps the frames' own axes, where a bone the
 // motion leaves alone keeps its frame's rotation and needs no track.
 class SampleAnimation : public testing::Test {
 protected:
-    SampleAnimation() : model(DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {})) {
+    SampleAnimation()
+        : model(DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {})) {
         model.prepare(ConversionMode::None, tables);
         const BonePlan plan = planBones(model.model(), ConversionMode::None, tables.bones, tables.iks);
         rig = makeMotionRig(model.model(), ConversionMode::None, plan, tables.iks, u"sample");
     }
 
     IfpAnimation build(const VmdFile& file, bool allKeys, std::vector<std::string>* warnings = nullptr) const {
-        const std::optional<KeyTolerance> reduction = allKeys ? std::nullopt : std::optional<KeyTolerance>(KeyTolerance{});
+        const std::optional<KeyTolerance> reduction =
+            allKeys ? std::nullopt : std::optional<KeyTolerance>(KeyTolerance{});
         return buildAnimation(rig, model.model(), file, "test", reduction, [&](const std::string& warning) {
             if (warnings != nullptr) {
                 warnings->push_back(warning);
@@ -219,8 +225,8 @@ protected:
 
 TEST_F(SampleAnimation, BoneZeroAndTheBonesTheMotionMovesGetTracksKeyedAtEveryFrame) {
     VmdFile file;
-    file.bones.push_back(moved(5, 0.05f));     // 5 mm in the game: a translation track
-    file.bones.push_back(moved(6, 0.0005f));   // 0.05 mm: the frame's own translation
+    file.bones.push_back(moved(5, 0.05f));    // 5 mm in the game: a translation track
+    file.bones.push_back(moved(6, 0.0005f));  // 0.05 mm: the frame's own translation
     VmdBoneKeys turned = keysOf(toShiftJis(rig.bones[7].name), {0, 6});
     turned.keys[1].rotation = {0, 0.3826834f, 0, 0.9238795f};
     file.bones.push_back(turned);

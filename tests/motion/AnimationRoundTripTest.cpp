@@ -16,8 +16,8 @@
 #include "pmx/PmxBonePlan.h"
 #include "vmd/VmdReader.h"
 
-#include <glm/gtc/quaternion.hpp>
 #include <gtest/gtest.h>
+#include <glm/gtc/quaternion.hpp>
 
 #include <cmath>
 #include <numbers>
@@ -70,16 +70,16 @@ struct Worst {
 
 // A track holding the frame's own pose: what the game keeps a frame without a track at.
 IfpTrack restTrack(const DffModel& model, std::int32_t boneId) {
-    const auto frame = std::find_if(model.frames.begin(), model.frames.end(),
-                                    [&](const DffFrame& f) { return f.boneId == boneId; });
+    const auto frame =
+        std::find_if(model.frames.begin(), model.frames.end(), [&](const DffFrame& f) { return f.boneId == boneId; });
     const Quaternion q = glm::quat_cast(columnForm(frame->rotation));
     IfpTrack track;
     track.boneId = boneId;
     track.hasTranslation = true;
-    track.keys.push_back({{static_cast<float>(q.x), static_cast<float>(q.y), static_cast<float>(q.z),
-                           static_cast<float>(q.w)},
-                          frame->translation,
-                          0.0f});
+    track.keys.push_back(
+        {{static_cast<float>(q.x), static_cast<float>(q.y), static_cast<float>(q.z), static_cast<float>(q.w)},
+         frame->translation,
+         0.0f});
     return track;
 }
 
@@ -100,7 +100,8 @@ Worst compareTracks(const DffModel& model, const IfpAnimation& original, const I
             const float time = static_cast<float>(frame) / 30.0f;
             const FramePose want = sampleTrack(track, time, next);
             const FramePose got = sampleTrack(*copied, time, copiedNext);
-            worst.degrees = std::max(worst.degrees, degreesBetween(glm::quat_cast(want.rotation), glm::quat_cast(got.rotation)));
+            worst.degrees =
+                std::max(worst.degrees, degreesBetween(glm::quat_cast(want.rotation), glm::quat_cast(got.rotation)));
             if (track.hasTranslation) {
                 worst.metres = std::max(worst.metres, glm::length(want.position - got.position));
             }
@@ -144,7 +145,8 @@ TEST_P(AnimationRoundTrip, SampleAnimationsComeBackWithinQuantisation) {
         EXPECT_LE(worst.degrees, degrees);
         EXPECT_LE(worst.metres, metres);
         const auto& frames = model.model().frames;
-        const auto root = std::find_if(frames.begin(), frames.end(), [](const DffFrame& f) { return f.boneNumber == 0; });
+        const auto root =
+            std::find_if(frames.begin(), frames.end(), [](const DffFrame& f) { return f.boneNumber == 0; });
         const bool fullBody = trackWithId(original, root->boneId) != nullptr;
         if (fullBody) {
             EXPECT_LE(compareJoints(model.model(), original, read), metres);
@@ -155,14 +157,15 @@ TEST_P(AnimationRoundTrip, SampleAnimationsComeBackWithinQuantisation) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SampleAnimations, AnimationRoundTrip,
-    testing::Values(RoundTripCase{"Names", ConversionMode::None, true},
-                    RoundTripCase{"BoneInfo", ConversionMode::AxesAndBoneInfo, true},
-                    RoundTripCase{"Mmd", ConversionMode::NamesAndAxes, true},
-                    RoundTripCase{"MmdReduced", ConversionMode::NamesAndAxes, false},
-                    RoundTripCase{"NamesReduced", ConversionMode::None, false}),
-    [](const testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(SampleAnimations, AnimationRoundTrip,
+                         testing::Values(RoundTripCase{"Names", ConversionMode::None, true},
+                                         RoundTripCase{"BoneInfo", ConversionMode::AxesAndBoneInfo, true},
+                                         RoundTripCase{"Mmd", ConversionMode::NamesAndAxes, true},
+                                         RoundTripCase{"MmdReduced", ConversionMode::NamesAndAxes, false},
+                                         RoundTripCase{"NamesReduced", ConversionMode::None, false}),
+                         [](const testing::TestParamInfo<RoundTripCase>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace zorvek
@@ -179,10 +182,12 @@ TEST_P(SampleDance, TheGameShowsWhatMmdShows) {
     const bool allKeys = GetParam();
     DffConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {});
     model.prepare(ConversionMode::NamesAndAxes, shippedTables());
-    const BonePlan plan = planBones(model.model(), ConversionMode::NamesAndAxes, shippedTables().bones, shippedTables().iks);
+    const BonePlan plan =
+        planBones(model.model(), ConversionMode::NamesAndAxes, shippedTables().bones, shippedTables().iks);
     const MotionRig rig = makeMotionRig(model.model(), ConversionMode::NamesAndAxes, plan, shippedTables().iks, u"x");
     const VmdFile dance = readVmdFile(source / "samples/zorvek_sample.vmd");
-    const IfpAnimation built = MotionTarget(model, shippedTables()).buildAnimation(dance, "dance", allKeys, [](const std::string&) {});
+    const IfpAnimation built =
+        MotionTarget(model, shippedTables()).buildAnimation(dance, "dance", allKeys, [](const std::string&) {});
     const IfpAnimation read = readIfp(writeAnp3({IfpFormat::Anp3, "x", {built}}).span()).animations.at(0);
 
     const RigMotion bound = bindMotion(rig, dance);

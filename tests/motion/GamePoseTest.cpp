@@ -6,8 +6,8 @@
 
 #include "support/ExpectError.h"
 
-#include <glm/gtc/quaternion.hpp>
 #include <gtest/gtest.h>
+#include <glm/gtc/quaternion.hpp>
 
 #include <cmath>
 #include <limits>
@@ -65,13 +65,13 @@ TEST(SampleTrack, InterpolatesHoldsAndJumps) {
         glm::dvec3 translation;
     };
     const Case cases[] = {
-        {0.0f, a, {0, 0, 0}},                                       // before the first key: the first
-        {0.375f, glm::slerp(a, b, 0.5), {0.5, 0, 0}},               // half way
-        {0.5f, c, {5, 0, 0}},                                       // at the jump: the later key
-        {0.75f, glm::slerp(c, d, 0.5), {5.5, 1, 0}},                // after it, from the later key
-        {1.0f, d, {6, 2, 0}},                                       // the last key
-        {3.0f, d, {6, 2, 0}},                                       // held after it
-        {0.375f, glm::slerp(a, b, 0.5), {0.5, 0, 0}},               // an earlier time again
+        {0.0f, a, {0, 0, 0}},                          // before the first key: the first
+        {0.375f, glm::slerp(a, b, 0.5), {0.5, 0, 0}},  // half way
+        {0.5f, c, {5, 0, 0}},                          // at the jump: the later key
+        {0.75f, glm::slerp(c, d, 0.5), {5.5, 1, 0}},   // after it, from the later key
+        {1.0f, d, {6, 2, 0}},                          // the last key
+        {3.0f, d, {6, 2, 0}},                          // held after it
+        {0.375f, glm::slerp(a, b, 0.5), {0.5, 0, 0}},  // an earlier time again
     };
     std::size_t next = 0;
     for (const Case& c : cases) {

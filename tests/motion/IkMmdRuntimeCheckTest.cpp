@@ -15,8 +15,8 @@
 #include "vmd/VmdReader.h"
 #include "vmd/VmdWriter.h"
 
-#include <glm/gtc/quaternion.hpp>
 #include <gtest/gtest.h>
+#include <glm/gtc/quaternion.hpp>
 
 #include <cmath>
 #include <cstdio>
@@ -47,12 +47,15 @@ VmdMotion stepMotion(const IkCase& c) {
     VmdMotion motion;
     motion.modelName = u"zorvek_sample";
     const Vec3 down{0, -2, 0};
-    motion.tracks.push_back({u"センター", {{0, down, {0, 0, 0, 1}}, {15, c.crouch, {0, 0, 0, 1}}, {30, down, {0, 0, 0, 1}}}});
+    motion.tracks.push_back(
+        {u"センター", {{0, down, {0, 0, 0, 1}}, {15, c.crouch, {0, 0, 0, 1}}, {30, down, {0, 0, 0, 1}}}});
     motion.tracks.push_back({u"上半身", {{0, {}, {0, 0, 0, 1}}, {30, {}, turnX(15)}}});
     motion.tracks.push_back({u"左ひざ", {{0, {}, turnX(-25)}}});
     motion.tracks.push_back({u"右ひざ", {{0, {}, turnX(-25)}}});
-    motion.tracks.push_back({u"左足ＩＫ", {{0, {}, {0, 0, 0, 1}}, {20, c.leftFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
-    motion.tracks.push_back({u"右足ＩＫ", {{0, {}, {0, 0, 0, 1}}, {10, c.rightFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
+    motion.tracks.push_back(
+        {u"左足ＩＫ", {{0, {}, {0, 0, 0, 1}}, {20, c.leftFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
+    motion.tracks.push_back(
+        {u"右足ＩＫ", {{0, {}, {0, 0, 0, 1}}, {10, c.rightFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
     return motion;
 }
 
@@ -89,7 +92,8 @@ TEST_P(IkMmdRuntimeCheck, EveryJointAsThreeJsSolvesIt) {
     DffConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {});
     model.prepare(ConversionMode::NamesAndAxes, tables);
     const BonePlan plan = planBones(model.model(), ConversionMode::NamesAndAxes, tables.bones, tables.iks);
-    const MotionRig rig = makeMotionRig(model.model(), ConversionMode::NamesAndAxes, plan, tables.iks, u"zorvek_sample");
+    const MotionRig rig =
+        makeMotionRig(model.model(), ConversionMode::NamesAndAxes, plan, tables.iks, u"zorvek_sample");
 
     test::TempDir dir;
     const auto pmx = dir.write("sample.pmx", model.buildPmx(".png", tables, [](const std::string&) {}).span());

@@ -62,13 +62,12 @@ TEST_P(StraightLegs, ReachTheirIkBonesUnlessTheIkIsOff) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sample, StraightLegs,
-    testing::Values(ReachCase{"Crouch", {0, -2, 0}, {}, {}, true},
-                    ReachCase{"DeepCrouch", {0, -5, 0.5f}, {0.3f, 0, 0}, {-0.3f, 0, 0}, true},
-                    ReachCase{"StepForward", {0, -1.5f, -0.5f}, {0, 0.5f, -2}, {}, true},
-                    ReachCase{"RightIkOff", {0, -2, 0}, {}, {}, false}),
-    [](const testing::TestParamInfo<ReachCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Sample, StraightLegs,
+                         testing::Values(ReachCase{"Crouch", {0, -2, 0}, {}, {}, true},
+                                         ReachCase{"DeepCrouch", {0, -5, 0.5f}, {0.3f, 0, 0}, {-0.3f, 0, 0}, true},
+                                         ReachCase{"StepForward", {0, -1.5f, -0.5f}, {0, 0.5f, -2}, {}, true},
+                                         ReachCase{"RightIkOff", {0, -2, 0}, {}, {}, false}),
+                         [](const testing::TestParamInfo<ReachCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace zorvek

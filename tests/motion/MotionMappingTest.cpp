@@ -4,16 +4,16 @@
 
 #include "MotionTestRig.h"
 
+#include "ifp/IfpReader.h"
 #include "jobs/ConversionTables.h"
 #include "motion/MotionBuilder.h"
 #include "motion/MotionRig.h"
 #include "pmx/PmxBonePlan.h"
-#include "ifp/IfpReader.h"
 #include "skeleton/Skeleton.h"
 #include "support/ifp/IfpBuilder.h"
 
-#include <glm/gtc/quaternion.hpp>
 #include <gtest/gtest.h>
+#include <glm/gtc/quaternion.hpp>
 
 #include <cmath>
 
@@ -48,10 +48,10 @@ glm::dquat restRotationOf(const DffFrame& frame) {
 struct TrackShape {
     std::int32_t boneId;
     glm::dvec3 axis;
-    double degrees;     // swing amplitude
-    int lastTick;       // where the track's keys end (1/60 s)
+    double degrees;  // swing amplitude
+    int lastTick;    // where the track's keys end (1/60 s)
     bool translation;
-    bool negateOdd;     // store every other key as -q: the same rotation, the long way round
+    bool negateOdd;  // store every other key as -q: the same rotation, the long way round
 };
 
 IfpTrack swingTrack(const DffModel& model, const TrackShape& shape) {
@@ -99,7 +99,7 @@ IfpTrack swingTrack(const DffModel& model, const TrackShape& shape) {
 
 IfpAnimation walkAnimation(const DffModel& model) {
     const std::vector<TrackShape> shapes = {
-        {0, {0, 0, 1}, 10, 60, true, false},   {1, {1, 0, 0}, 8, 60, true, true},
+        {0, {0, 0, 1}, 10, 60, true, false},    {1, {1, 0, 0}, 8, 60, true, true},
         {2, {0, 1, 0}, 5, 60, false, false},    {41, {0, 0, 1}, 35, 60, false, true},
         {42, {0, 0, 1}, 40, 54, false, false},  {43, {0, 1, 0}, 20, 60, false, false},
         {51, {0, 0, 1}, -35, 60, false, false}, {52, {0, 0, 1}, 40, 30, false, true},
@@ -162,8 +162,8 @@ TEST_P(MotionMatchesTheGame, JointsAndAxesAtEveryFrame) {
             ASSERT_LT(glm::distance(m.position, expected), tolerance) << "frame " << frame << " bone " << bone;
             for (int axis = 0; axis < 3; ++axis) {
                 // One game unit along the bone's own axis, and the PMX rest point of the same skin.
-                const glm::dvec3 gamePoint = g.position + glm::dvec3(g.rotation[0][axis], g.rotation[1][axis],
-                                                                     g.rotation[2][axis]);
+                const glm::dvec3 gamePoint =
+                    g.position + glm::dvec3(g.rotation[0][axis], g.rotation[1][axis], g.rotation[2][axis]);
                 const glm::dvec3 pmxOffset = 10.0 * row(p.model.boneMatrices[bone], axis);
                 const glm::dvec3 mmdPoint = m.position + pmxOffset * m.rotation;
                 ASSERT_LT(glm::distance(mmdPoint, test::mappedIntoPmx(gamePoint)), axisTolerance)

@@ -70,7 +70,8 @@ TEST_P(MmdRuntimePlays, TheSampleWalkAsTheGameDoes) {
 
     test::TempDir dir;
     const auto pmx = dir.write("sample.pmx", model.buildPmx(".png", tables, [](const std::string&) {}).span());
-    const auto vmd = dir.write("walk.vmd", MotionTarget(model, tables).buildVmd(*walk, [](const std::string&) {}).span());
+    const auto vmd =
+        dir.write("walk.vmd", MotionTarget(model, tables).buildVmd(*walk, [](const std::string&) {}).span());
     const auto expected = dir.write("expected.json", expectedJoints(model.model(), rig, *walk, c.ik));
     const test::CommandResult result =
         test::runCommand("node " + test::shellQuoted(runtimeFolder / "check-motion.mjs") + " " +
@@ -78,8 +79,8 @@ TEST_P(MmdRuntimePlays, TheSampleWalkAsTheGameDoes) {
     EXPECT_EQ(result.status, 0) << result.output;
     RecordProperty("runtime", result.output);
     const std::uint32_t frames = lastMotionFrame(*walk) + 1;
-    const std::string checked = "checked " + std::to_string(rig.bones.size() * frames) + " positions in " +
-                                std::to_string(frames) + " frames";
+    const std::string checked =
+        "checked " + std::to_string(rig.bones.size() * frames) + " positions in " + std::to_string(frames) + " frames";
     EXPECT_NE(result.output.find(checked), std::string::npos) << result.output;
 }
 

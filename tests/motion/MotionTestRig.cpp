@@ -166,8 +166,8 @@ std::vector<RowPose> mmdWorldPose(const std::vector<MmdBone>& bones, const VmdMo
         glm::dvec3 moved(0.0);
         if (const auto it = keys.find(bones[i].name); it != keys.end()) {
             const VmdBoneKey& key = *it->second;
-            rotation = rowRotation(glm::normalize(glm::dquat(key.rotation.w, key.rotation.x, key.rotation.y,
-                                                             key.rotation.z)));
+            rotation =
+                rowRotation(glm::normalize(glm::dquat(key.rotation.w, key.rotation.x, key.rotation.y, key.rotation.z)));
             moved = {key.position.x, key.position.y, key.position.z};
         }
         if (bones[i].parent < 0) {

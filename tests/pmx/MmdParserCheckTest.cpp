@@ -1,8 +1,8 @@
 // Converted files read by mmd-parser, a PMX reader we did not write.
-#include "support/pmx/PmxTestModels.h"
 #include "skeleton/Skeleton.h"
 #include "support/NodeScripts.h"
 #include "support/TempDir.h"
+#include "support/pmx/PmxTestModels.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +43,8 @@ TEST_P(MmdParserReads, TheConvertedFileWithItsCountsAndIndices) {
     const std::filesystem::path file = dir.write("model.pmx", pmx);
     const std::filesystem::path expectations = dir.write("expected.json", c.expectations);
     const test::CommandResult result =
-        test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") + " " + test::shellQuoted(file) + " " + test::shellQuoted(expectations));
+        test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") + " " + test::shellQuoted(file) +
+                         " " + test::shellQuoted(expectations));
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("\nok\n"), std::string::npos) << result.output;
 }
@@ -72,8 +73,8 @@ TEST(MmdParserCheck, ReportsAWrongExpectation) {
     test::TempDir dir;
     const std::filesystem::path file = dir.write(
         "model.pmx", buildPmx(model, ConversionMode::None, {}, {}, test::makeTexts(), [](const std::string&) {}));
-    const test::CommandResult result =
-        test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") + " " + test::shellQuoted(file) + " vertexCount=3 boneCount=6");
+    const test::CommandResult result = test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") +
+                                                        " " + test::shellQuoted(file) + " vertexCount=3 boneCount=6");
     EXPECT_EQ(result.status, 1) << result.output;
     EXPECT_NE(result.output.find("mismatch: boneCount: expected 6, found 5"), std::string::npos) << result.output;
 }
@@ -86,12 +87,14 @@ TEST(MmdParserCheck, TheSampleWithItsTexturesBesideIt) {
     }
     const std::filesystem::path source(ZORVEK_SOURCE_DIR);
     test::TempDir dir;
-    const test::CommandResult converted = test::runCommand(std::string(test::shellQuoted(ZORVEK_BINARY)) + " convert " +
-                                        test::shellQuoted(source / "samples/zorvek_sample.dff") + " -o " +
-                                        test::shellQuoted(dir / "sample.pmx") + " --tables " + test::shellQuoted(source / "data"));
+    const test::CommandResult converted =
+        test::runCommand(std::string(test::shellQuoted(ZORVEK_BINARY)) + " convert " +
+                         test::shellQuoted(source / "samples/zorvek_sample.dff") + " -o " +
+                         test::shellQuoted(dir / "sample.pmx") + " --tables " + test::shellQuoted(source / "data"));
     ASSERT_EQ(converted.status, 0) << converted.output;
-    const test::CommandResult result = test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") + " " +
-                                     test::shellQuoted(dir / "sample.pmx") + " textureCount=3 materialCount=3 texturesBeside=1");
+    const test::CommandResult result =
+        test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") + " " +
+                         test::shellQuoted(dir / "sample.pmx") + " textureCount=3 materialCount=3 texturesBeside=1");
     EXPECT_EQ(result.status, 0) << result.output;
     EXPECT_NE(result.output.find("\nok\n"), std::string::npos) << result.output;
 }

@@ -88,18 +88,16 @@ TEST_P(PmxBufferOverrun, IsALogicErrorAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PmxBufferOverrun,
-    testing::Values(AppendCase{"Byte", 1, [](PmxBuffer& b) { b.appendU8(1); }, {0x01}},
-                    AppendCase{"Float", 1, [](PmxBuffer& b) { b.appendFloat(2.0f); }, {0x00, 0x00, 0x00, 0x40}},
-                    AppendCase{"TwoByteBoneIndex", 2, [](PmxBuffer& b) { b.appendBoneIndex(1); }, {0x01, 0x00}},
-                    AppendCase{"WideText",
-                               1,
-                               [](PmxBuffer& b) { b.writeWideText(u"表A"); },
-                               {0x04, 0x00, 0x00, 0x00, 0x68, 0x88, 0x41, 0x00}},
-                    AppendCase{"NarrowText",
-                               1,
-                               [](PmxBuffer& b) { b.writeNarrowText("A"); },
-                               {0x02, 0x00, 0x00, 0x00, 0x41, 0x00}},
-                    AppendCase{"Record", 1, [](PmxBuffer& b) { b.take(12); }, Bytes(12, 0)}),
+    testing::Values(
+        AppendCase{"Byte", 1, [](PmxBuffer& b) { b.appendU8(1); }, {0x01}},
+        AppendCase{"Float", 1, [](PmxBuffer& b) { b.appendFloat(2.0f); }, {0x00, 0x00, 0x00, 0x40}},
+        AppendCase{"TwoByteBoneIndex", 2, [](PmxBuffer& b) { b.appendBoneIndex(1); }, {0x01, 0x00}},
+        AppendCase{"WideText",
+                   1,
+                   [](PmxBuffer& b) { b.writeWideText(u"表A"); },
+                   {0x04, 0x00, 0x00, 0x00, 0x68, 0x88, 0x41, 0x00}},
+        AppendCase{"NarrowText", 1, [](PmxBuffer& b) { b.writeNarrowText("A"); }, {0x02, 0x00, 0x00, 0x00, 0x41, 0x00}},
+        AppendCase{"Record", 1, [](PmxBuffer& b) { b.take(12); }, Bytes(12, 0)}),
     [](const testing::TestParamInfo<AppendCase>& info) { return info.param.name; });
 
 TEST(PmxBuffer, FinishingBeforeTheComputedSizeIsALogicError) {

@@ -18,7 +18,8 @@ TEST(PmxHeader, FixedSettingsAndOneByteBoneIndices) {
 }
 
 TEST(PmxModelInformation, NameTwiceAndTheFixedComments) {
-    const test::DecodedPmx pmx = convert(makeWriterModel(), ConversionMode::None, {}, {}, {u"h\u00E9ro.dff", u"", {}}).pmx;
+    const test::DecodedPmx pmx =
+        convert(makeWriterModel(), ConversionMode::None, {}, {}, {u"h\u00E9ro.dff", u"", {}}).pmx;
     EXPECT_EQ(pmx.modelName, u"h\u00E9ro.dff");
     EXPECT_EQ(pmx.englishModelName, u"h\u00E9ro.dff");
     EXPECT_EQ(pmx.comment, u"このファイルはBRASKEでコンバートされました");
@@ -157,8 +158,7 @@ TEST(PmxTextures, ARenamedTextureKeepsItsPlaceAndIndex) {
     model.textureIndices = {{"Z", 0}, {"a", 1}};
     model.materialTextureNames = {"a", "Z"};
     model.meshSplits = {{0, {0, 1, 2}}, {1, {}}};
-    const test::DecodedPmx pmx =
-        convert(model, ConversionMode::None, {}, {}, {u"m", u".png", {{"a", u"hero_a"}}}).pmx;
+    const test::DecodedPmx pmx = convert(model, ConversionMode::None, {}, {}, {u"m", u".png", {{"a", u"hero_a"}}}).pmx;
     EXPECT_EQ(pmx.textures, (std::vector<std::u16string>{u"Z.png", u"hero_a.png"}));
     EXPECT_EQ(pmx.materials[0].texture, 1);
     EXPECT_EQ(pmx.materials[0].name, u"a") << "materials keep the model's names";

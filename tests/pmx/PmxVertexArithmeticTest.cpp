@@ -18,8 +18,8 @@ namespace {
 // Values whose sums change with the order they are added in, with both
 // zeros and subnormals among them.
 float sample(std::uint32_t i, std::uint32_t salt) {
-    static constexpr std::array<float, 12> values{1e-3f,      -7.25f, 3.0e7f, -0.0f,   0.1f,    1.0e-40f,
-                                                  12345.678f, -0.333f, 0.0f,  2.5e-8f, -9.0e6f, 0.7f};
+    static constexpr std::array<float, 12> values{1e-3f,      -7.25f,  3.0e7f, -0.0f,   0.1f,    1.0e-40f,
+                                                  12345.678f, -0.333f, 0.0f,   2.5e-8f, -9.0e6f, 0.7f};
     const float scale = 1.0f + static_cast<float>((i + salt) % 5) * 0.37f;
     return values[(i * 7 + salt * 5) % values.size()] * scale;
 }

@@ -63,9 +63,8 @@ TEST_P(RescaleFactor, ScalesExactlyTheThreeKindsOfValues) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Factors, RescaleFactor,
-                         ::testing::Values(FactorCase{"One", 1.0f}, FactorCase{"Two", 2.0f},
-                                           FactorCase{"Zero", 0.0f}, FactorCase{"Negative", -1.5f},
-                                           FactorCase{"Fraction", 0.1f}),
+                         ::testing::Values(FactorCase{"One", 1.0f}, FactorCase{"Two", 2.0f}, FactorCase{"Zero", 0.0f},
+                                           FactorCase{"Negative", -1.5f}, FactorCase{"Fraction", 0.1f}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Rescale, ChangedRangesHoldEveryDifference) {

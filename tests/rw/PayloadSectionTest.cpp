@@ -60,8 +60,7 @@ TEST(TextSections, AnEmptyOrCutOffNameIsABrokenFile) {
         {"empty frame name", SectionType::Frame,
          serialize(containerChunk(SectionType::Clump, {leafChunk(SectionType::Frame, {})})),
          "ファイルが壊れています (Clump\\Frame)"},
-        {"string past the end of the file", SectionType::String, serialize(tooLong),
-         "ファイルが壊れています (String)"},
+        {"string past the end of the file", SectionType::String, serialize(tooLong), "ファイルが壊れています (String)"},
     };
     for (const Case& testCase : cases) {
         SCOPED_TRACE(testCase.label);
@@ -162,9 +161,9 @@ TEST(SkinSection, VertexCountTruncatesTowardZero) {
         std::int64_t vertices;
     };
     const std::vector<Case> cases = {
-        {206, 2, 2, 3}, {194, 2, 2, 3}, {193, 2, 2, 2}, {134, 2, 2, 0},
-        {120, 0, 2, 0},  // -12 / 20: zero, not -1
-        {100, 2, 2, -1}, {0, 0, 0, 0}, {0xFFFFFFFF, 255, 255, 214747535},
+        {206, 2, 2, 3},  {194, 2, 2, 3}, {193, 2, 2, 2},
+        {134, 2, 2, 0},  {120, 0, 2, 0},  // -12 / 20: zero, not -1
+        {100, 2, 2, -1}, {0, 0, 0, 0},   {0xFFFFFFFF, 255, 255, 214747535},
     };
     for (const Case& testCase : cases) {
         EXPECT_EQ(skinVertexCount(testCase.size, testCase.numUsedBones, testCase.numBones), testCase.vertices)

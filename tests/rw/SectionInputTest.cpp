@@ -119,7 +119,8 @@ TEST(SectionInput, CheckedReadsRefuseAnythingPastTheSection) {
              in.readF32();
          }},
         {"skip past the end", [](SectionInput& in) { in.skipInSection(7); }},
-        {"array longer than the rest", [](SectionInput& in) {
+        {"array longer than the rest",
+         [](SectionInput& in) {
              std::vector<std::uint32_t> values(2);
              in.readArray(std::span(values));
          }},

@@ -1,7 +1,7 @@
 #include "support/NodeScripts.h"
 
-#include <cstdio>
 #include <sys/wait.h>
+#include <cstdio>
 
 namespace zorvek::test {
 

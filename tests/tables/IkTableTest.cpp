@@ -62,9 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"TextAfterTheLastLinkIgnored", u"IK" + header + u"1\t" + zeroLink + u"\tnote\tx\n", {link41}},
         LinkCase{"EmptyFieldAfterTheLastLinkIgnored", u"IK" + header + u"1\t" + zeroLink + u"\t", {link41}},
         LinkCase{"TwoLinksInOrder",
-                 u"IK" + header + u"2\t42\t-180\t0\t0\t-0.5\t0\t0\t" + zeroLink + u"\r\n", {link42, link41}},
+                 u"IK" + header + u"2\t42\t-180\t0\t0\t-0.5\t0\t0\t" + zeroLink + u"\r\n",
+                 {link42, link41}},
         LinkCase{"ExtraLinksIgnored", u"IK" + header + u"1\t42\t-180\t0\t0\t-0.5\t0\t0\t" + zeroLink, {link42}},
-        LinkCase{"EveryLimitConverted", u"IK" + header + u"1\t7\t1\t2\t3\t4\t5\t57",
+        LinkCase{"EveryLimitConverted",
+                 u"IK" + header + u"1\t7\t1\t2\t3\t4\t5\t57",
                  {{7, {radians(1), radians(2), radians(3)}, {radians(4), radians(5), radians(57)}}}},
         LinkCase{"CountWithPlus", u"IK" + header + u"+1\t" + zeroLink, {link41}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -88,10 +90,10 @@ TEST(IkTableRows, RadiansAreTheSinglePrecisionProduct) {
         parseIkTable(utf16LeBytes(u"IK\t-1\t0\t0\t0\t1\t1\t57\t1\t1\t90\t-180\t114.5916\t229.1831\t-0.5\t57"));
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table[0].limitAngle, 57.0f * 0.0174532924f);
-    EXPECT_EQ(table[0].links[0].lowerLimit, (Vec3{90.0f * 0.0174532924f, -180.0f * 0.0174532924f,
-                                                  114.5916f * 0.0174532924f}));
-    EXPECT_EQ(table[0].links[0].upperLimit, (Vec3{229.1831f * 0.0174532924f, -0.5f * 0.0174532924f,
-                                                  57.0f * 0.0174532924f}));
+    EXPECT_EQ(table[0].links[0].lowerLimit,
+              (Vec3{90.0f * 0.0174532924f, -180.0f * 0.0174532924f, 114.5916f * 0.0174532924f}));
+    EXPECT_EQ(table[0].links[0].upperLimit,
+              (Vec3{229.1831f * 0.0174532924f, -0.5f * 0.0174532924f, 57.0f * 0.0174532924f}));
     EXPECT_NE(table[0].limitAngle, static_cast<float>(57.0 * 3.14159265358979323846 / 180.0));
 }
 
@@ -168,13 +170,13 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"NanLimit", u"IK" + header + u"1\t41\t0\tnan\t0\t0\t0\t0", token1},
         // Fields are read in order, so a bad earlier link is reported before the missing later one.
         FailCase{"BadLinkBeforeMissingLinks", u"IK" + header + u"3\tx\t0\t0\t0\t0\t0\t0\t", token1},
-        FailCase{"ErrorOnALaterRow", u"A" + header + u"0\t\nB" + header + u"1\t41\n",
-                 "iks.txt 行2: 要素が足りません"}),
+        FailCase{"ErrorOnALaterRow", u"A" + header + u"0\t\nB" + header + u"1\t41\n", "iks.txt 行2: 要素が足りません"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LoadIkTable, ReadsIksDatFromTheFolder) {
     test::TempDir folder;
-    folder.write("iks.dat", utf16LeBytes(u"#\r\n左つま先ＩＫ\t0\t0\t-1\t0\t44\t3\t229.1831\t1\t43\t0\t0\t0\t0\t0\t0\r\n"));
+    folder.write("iks.dat",
+                 utf16LeBytes(u"#\r\n左つま先ＩＫ\t0\t0\t-1\t0\t44\t3\t229.1831\t1\t43\t0\t0\t0\t0\t0\t0\r\n"));
     const IkTable table = loadIkTable(folder.path());
     ASSERT_EQ(table.size(), 1u);
     EXPECT_EQ(table[0].ikName, u"左つま先ＩＫ");

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/Math.h"
-#include "support/ExpectError.h"
 #include "base/UserMessageError.h"
+#include "support/ExpectError.h"
 
 #include <ostream>
 #include <string>

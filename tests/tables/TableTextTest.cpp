@@ -33,8 +33,7 @@ TEST_P(DecodeTableLines, GivesTheLinesTheTextReaderWouldDeliver) {
 INSTANTIATE_TEST_SUITE_P(
     Encodings, DecodeTableLines,
     ::testing::Values(
-        DecodeCase{"Empty", "", {}},
-        DecodeCase{"MarkOnly", "\xFF\xFE", {}},
+        DecodeCase{"Empty", "", {}}, DecodeCase{"MarkOnly", "\xFF\xFE", {}},
         DecodeCase{"MarkIsNotPartOfTheFirstLine", utf16LeBytes(u"#a\nb\n"), {u"#a", u"b"}},
         DecodeCase{"NoMarkIsUtf16Le", utf16LeBytes(u"#a\nb\n", false), {u"#a", u"b"}},
         DecodeCase{"LastLineWithoutLineFeed", utf16LeBytes(u"a\nb"), {u"a", u"b"}},
@@ -43,7 +42,10 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"CrNotBeforeLfIsText", utf16LeBytes(u"a\rb\r\r\nc\r"), {u"a\rb\r", u"c\r"}},
         DecodeCase{"OddTrailingByteIgnored", utf16LeBytes(u"a\nb") + "\x41", {u"a", u"b"}},
         DecodeCase{"CodeUnitsKeptAsRead", utf16LeBytes(u"左\xD83D\xDE00\xD800\tＩＫ"), {u"左\xD83D\xDE00\xD800\tＩＫ"}},
-        DecodeCase{"Utf8Mark", "\xEF\xBB\xBF" "#x\r\n1\t左足\n", {u"#x", u"1\t左足"}},
+        DecodeCase{"Utf8Mark",
+                   "\xEF\xBB\xBF"
+                   "#x\r\n1\t左足\n",
+                   {u"#x", u"1\t左足"}},
         DecodeCase{"Utf8MarkWithFourByteSequence", "\xEF\xBB\xBF\xF0\x9F\x98\x80", {u"\xD83D\xDE00"}},
         DecodeCase{"Utf8WithoutMarkIsReadAsUtf16", "ab", {u"\x6261"}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -32,12 +32,11 @@ TEST_P(SampleFilesTest, RegeneratedFileEqualsTheCommittedOne) {
     EXPECT_TRUE(regenerated == committed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Samples, SampleFilesTest, ::testing::ValuesIn(sampleFileNames),
-                         [](const auto& info) {
-                             std::string name = info.param;
-                             std::replace(name.begin(), name.end(), '.', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Samples, SampleFilesTest, ::testing::ValuesIn(sampleFileNames), [](const auto& info) {
+    std::string name = info.param;
+    std::replace(name.begin(), name.end(), '.', '_');
+    return name;
+});
 
 TEST(SampleFiles, TheToolWritesExactlyTheSampleFiles) {
     TempDir folder;

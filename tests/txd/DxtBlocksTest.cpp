@@ -12,8 +12,7 @@
 namespace zorvek::test {
 namespace {
 
-TextureLayout dxtTexture(std::uint32_t platform, int kind, std::uint16_t width, std::uint16_t height,
-                             Bytes blocks) {
+TextureLayout dxtTexture(std::uint32_t platform, int kind, std::uint16_t width, std::uint16_t height, Bytes blocks) {
     TextureLayout texture;
     texture.platform = platform;
     texture.rasterFormat = kind == 1 ? raster565 : raster4444;

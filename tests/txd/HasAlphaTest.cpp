@@ -53,8 +53,8 @@ std::vector<AlphaCase> alphaCases() {
         {"PAL8, one used entry half transparent", d3d8Texture("t", oneHalfTransparentPixel(), TxdPixelFormat::Pal8),
          true},
         {"PAL8 over 888: the palette's alpha is no alpha", pal8Over888, false},
-        {"PAL4, one used entry half transparent",
-         d3d9Texture("t", oneHalfTransparentPixel(), TxdPixelFormat::Pal4), true},
+        {"PAL4, one used entry half transparent", d3d9Texture("t", oneHalfTransparentPixel(), TxdPixelFormat::Pal4),
+         true},
         {"PAL4, used entries opaque", d3d9Texture("t", opaque, TxdPixelFormat::Pal4Packed), false},
     };
 }

@@ -19,23 +19,41 @@ struct KnownPixelCase {
 };
 
 const KnownPixelCase knownPixelCases[] = {
-    {"1555: alpha bit, 5-bit channels widened", raster1555, 25, 16,
+    {"1555: alpha bit, 5-bit channels widened",
+     raster1555,
+     25,
+     16,
      {0x10, 0xFC, 0xE0, 0x03},  // 0xFC10: a1 r31 g0 b16; 0x03E0: a0 g31
      {{255, 0, 132, 255}, {0, 255, 0, 0}}},
-    {"555: the top bit is no alpha", raster555, 24, 16,
+    {"555: the top bit is no alpha",
+     raster555,
+     24,
+     16,
      {0x1F, 0x80, 0x08, 0x21},  // 0x801F: b31, top bit set; 0x2108: r8 g8 b8
      {{0, 0, 255, 255}, {66, 66, 66, 255}}},
-    {"565: six bits of green", raster565, 23, 16,
+    {"565: six bits of green",
+     raster565,
+     23,
+     16,
      {0x00, 0xF8, 0x10, 0x04},  // 0xF800: r31; 0x0410: g32 b16
      {{255, 0, 0, 255}, {0, 130, 132, 255}}},
-    {"4444: alpha in the top nibble", raster4444, 26, 16,
+    {"4444: alpha in the top nibble",
+     raster4444,
+     26,
+     16,
      {0x34, 0x12, 0x0F, 0xF0},  // 0x1234: a1 r2 g3 b4; 0xF00F: a15 b15
      {{0x22, 0x33, 0x44, 0x11}, {0, 0, 255, 255}}},
     {"LUM8: grey", rasterLum8, 50, 8, {0x7B, 0x00}, {{0x7B, 0x7B, 0x7B, 255}, {0, 0, 0, 255}}},
-    {"8888: B, G, R, A bytes", raster8888, 21, 32,
+    {"8888: B, G, R, A bytes",
+     raster8888,
+     21,
+     32,
      {0x10, 0x20, 0x30, 0x40, 0xFF, 0x00, 0x80, 0x00},
      {{0x30, 0x20, 0x10, 0x40}, {0x80, 0x00, 0xFF, 0x00}}},
-    {"888: B, G, R and padding", raster888, 22, 32,
+    {"888: B, G, R and padding",
+     raster888,
+     22,
+     32,
      {0x10, 0x20, 0x30, 0x00, 0x01, 0x02, 0x03, 0x7F},
      {{0x30, 0x20, 0x10, 255}, {0x03, 0x02, 0x01, 255}}},
 };

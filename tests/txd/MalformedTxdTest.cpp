@@ -1,8 +1,7 @@
-#include "support/AllocationWatch.h"
 #include "TxdTestSupport.h"
+#include "support/AllocationWatch.h"
 
 #include <gtest/gtest.h>
-
 
 namespace zorvek::test {
 namespace {

@@ -61,8 +61,8 @@ TEST(RoundTrip, EveryUncompressedFormatReadsBackExactly) {
         for (const Size size : sizes) {
             const Image image = patternImage(testCase, size.width, size.height);
             for (const bool d3d9 : {false, true}) {
-                SCOPED_TRACE(std::string(testCase.label) + (d3d9 ? ", D3D9 " : ", D3D8 ") +
-                             std::to_string(size.width) + "x" + std::to_string(size.height));
+                SCOPED_TRACE(std::string(testCase.label) + (d3d9 ? ", D3D9 " : ", D3D8 ") + std::to_string(size.width) +
+                             "x" + std::to_string(size.height));
                 const TextureLayout texture = d3d9 ? d3d9Texture("pattern", image, testCase.format)
                                                    : d3d8Texture("pattern", image, testCase.format);
                 const Texture read = onlyTexture(texture);
@@ -77,10 +77,8 @@ TEST(RoundTrip, EveryUncompressedFormatReadsBackExactly) {
 
 // One flat colour per 4x4 block, each exact in 565, so squish's encoding is exact too.
 Image blockImage(std::uint32_t width, std::uint32_t height, bool transparentBlock, std::uint8_t alpha) {
-    const std::array<Rgba, 4> colours = {{{0xFF, 0x00, 0x00, alpha},
-                                          {0x00, 0x82, 0x84, alpha},
-                                          {0x42, 0x41, 0xFF, alpha},
-                                          {0xFF, 0xFF, 0xFF, alpha}}};
+    const std::array<Rgba, 4> colours = {
+        {{0xFF, 0x00, 0x00, alpha}, {0x00, 0x82, 0x84, alpha}, {0x42, 0x41, 0xFF, alpha}, {0xFF, 0xFF, 0xFF, alpha}}};
     std::vector<Rgba> pixels;
     for (std::uint32_t y = 0; y < height; ++y) {
         for (std::uint32_t x = 0; x < width; ++x) {
@@ -112,8 +110,8 @@ TEST(RoundTrip, DxtImagesOfFlatBlocksReadBackExactly) {
         for (const Size size : dxtSizes) {
             const Image image = blockImage(size.width, size.height, testCase.transparentBlock, testCase.alpha);
             for (const bool d3d9 : {false, true}) {
-                SCOPED_TRACE(std::string(testCase.label) + (d3d9 ? ", D3D9 " : ", D3D8 ") +
-                             std::to_string(size.width) + "x" + std::to_string(size.height));
+                SCOPED_TRACE(std::string(testCase.label) + (d3d9 ? ", D3D9 " : ", D3D8 ") + std::to_string(size.width) +
+                             "x" + std::to_string(size.height));
                 const TextureLayout texture = d3d9 ? d3d9Texture("blocks", image, testCase.format)
                                                    : d3d8Texture("blocks", image, testCase.format);
                 EXPECT_EQ(pixelsOf(onlyTexture(texture).image), pixelsOf(image));

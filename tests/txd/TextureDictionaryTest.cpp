@@ -94,16 +94,16 @@ TEST(TextureDictionary, FormatsThePcGamesNeverUseAreSkippedWithAWarning) {
     noColour.rasterFormat = 0x0700;
     TextureLayout bothPalettes = greyTexture("palettes", 0);
     bothPalettes.rasterFormat = rasterPalette8 | rasterPalette4 | raster8888;
-    const ReadResult result =
-        readTxd(buildTxd(txdOf({dxt2, greyTexture("kept", 5), d3d9Odd, noColour, bothPalettes})));
+    const ReadResult result = readTxd(buildTxd(txdOf({dxt2, greyTexture("kept", 5), d3d9Odd, noColour, bothPalettes})));
     EXPECT_EQ(namesOf(result.dictionary), (std::vector<std::string>{"kept"}));
-    EXPECT_EQ(result.warnings,
-              (std::vector<std::string>{
-                  "テクスチャ「premultiplied」は対応していない形式のため読み込みません (ラスター形式: 0x0400, 圧縮: 2)",
-                  "テクスチャ「float」は対応していない形式のため読み込みません (ラスター形式: 0x0400, D3D形式: 0x00000074)",
-                  "テクスチャ「nothing」は対応していない形式のため読み込みません (ラスター形式: 0x0700, 圧縮: 0)",
-                  "テクスチャ「palettes」は対応していない形式のため読み込みません (ラスター形式: 0x6500, 圧縮: 0)",
-              }));
+    EXPECT_EQ(
+        result.warnings,
+        (std::vector<std::string>{
+            "テクスチャ「premultiplied」は対応していない形式のため読み込みません (ラスター形式: 0x0400, 圧縮: 2)",
+            "テクスチャ「float」は対応していない形式のため読み込みません (ラスター形式: 0x0400, D3D形式: 0x00000074)",
+            "テクスチャ「nothing」は対応していない形式のため読み込みません (ラスター形式: 0x0700, 圧縮: 0)",
+            "テクスチャ「palettes」は対応していない形式のため読み込みません (ラスター形式: 0x6500, 圧縮: 0)",
+        }));
 }
 
 TEST(TextureDictionary, NoWarningSinkIsNeeded) {
@@ -113,8 +113,8 @@ TEST(TextureDictionary, NoWarningSinkIsNeeded) {
 }
 
 TEST(TextureDictionary, StampsOfEveryGameAreAccepted) {
-    for (const std::uint32_t stamp : {0x0800FFFFu, 0x0C02FFFFu, 0x1003FFFFu, 0x1005FFFFu, 0x1803FFFFu, 0x00000310u,
-                                      0x00000314u, 0x1803002Au}) {
+    for (const std::uint32_t stamp :
+         {0x0800FFFFu, 0x0C02FFFFu, 0x1003FFFFu, 0x1005FFFFu, 0x1803FFFFu, 0x00000310u, 0x00000314u, 0x1803002Au}) {
         SCOPED_TRACE(stamp);
         TxdLayout txd = txdOf({greyTexture("a", 7)});
         txd.version = stamp;

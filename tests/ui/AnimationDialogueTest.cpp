@@ -58,9 +58,7 @@ protected:
                opened("モデルのDFFファイルを選択してください> ", dff) + "読み込みが完了しました\n" + modeMenu;
     }
 
-    std::string answersThroughMode(const fs::path& vmd) const {
-        return vmd.string() + "\n" + dff.string() + "\n3\n";
-    }
+    std::string answersThroughMode(const fs::path& vmd) const { return vmd.string() + "\n" + dff.string() + "\n3\n"; }
 
     // The animation the job makes of the motion, as a file of its own.
     IfpAnimation expectedAnimation(const fs::path& vmd, const std::string& name) const {
@@ -112,10 +110,10 @@ TEST_F(AnimationDialogue, AFileNameNoIfpHoldsAsksForTheName) {
 
 struct ExistingCase {
     const char* label;
-    std::string answers;    // after the path: replace the file?, add?, replace the animation?
-    std::string questions;  // after the file question, as the transcript shows them and their answers
-    std::string ending;     // when the file is kept
-    std::size_t animations;     // in the file afterwards
+    std::string answers;     // after the path: replace the file?, add?, replace the animation?
+    std::string questions;   // after the file question, as the transcript shows them and their answers
+    std::string ending;      // when the file is kept
+    std::size_t animations;  // in the file afterwards
     bool fileKept;
 };
 
@@ -131,7 +129,8 @@ TEST_P(AnimationDialogueExisting, AsksHowTheAnimationJoinsTheFile) {
     const ExistingCase& c = GetParam();
     const Bytes original = test::readBytes(sourceDir / "samples/zorvek_sample.ifp");
     const fs::path ifp = folder.write("ped.ifp", original);
-    const fs::path vmd = folder.write(std::string(c.label).starts_with("Same") ? "wave.vmd" : "turn.vmd", shortMotion());
+    const fs::path vmd =
+        folder.write(std::string(c.label).starts_with("Same") ? "wave.vmd" : "turn.vmd", shortMotion());
     ScriptedConsole console(answersThroughMode(vmd) + ifp.string() + "\n" + c.answers);
     convertVmdToIfp(console, tables);
     const std::string replaceQuestion = ifp.string() + " は既に存在します。上書きしますか? (y/n)> ";
@@ -154,13 +153,13 @@ TEST_P(AnimationDialogueExisting, AsksHowTheAnimationJoinsTheFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, AnimationDialogueExisting,
-    ::testing::Values(
-        ExistingCase{"Added", "y\ny\n", addQuestion + "<15>y\n</>", "", 5, false},
-        ExistingCase{"FileReplaced", "y\nn\n", addQuestion + "<15>n\n</>", "", 1, false},
-        ExistingCase{"SameNameReplaced", "y\ny\ny\n", addQuestion + "<15>y\n</>" + sameNameQuestion + "<15>y\n</>",
-                     "", 4, false},
-        ExistingCase{"SameNameKept", "y\ny\nn\n", addQuestion + "<15>y\n</>" + sameNameQuestion + "<15>n\n</>",
-                     "\n操作はキャンセルされました\n", 4, true}),
+    ::testing::Values(ExistingCase{"Added", "y\ny\n", addQuestion + "<15>y\n</>", "", 5, false},
+                      ExistingCase{"FileReplaced", "y\nn\n", addQuestion + "<15>n\n</>", "", 1, false},
+                      ExistingCase{"SameNameReplaced", "y\ny\ny\n",
+                                   addQuestion + "<15>y\n</>" + sameNameQuestion + "<15>y\n</>", "", 4, false},
+                      ExistingCase{"SameNameKept", "y\ny\nn\n",
+                                   addQuestion + "<15>y\n</>" + sameNameQuestion + "<15>n\n</>",
+                                   "\n操作はキャンセルされました\n", 4, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

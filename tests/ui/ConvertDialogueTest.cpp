@@ -71,11 +71,10 @@ TEST_P(ConvertEachMode, TranscriptAndFileAreExact) {
     ScriptedConsole console(input.string() + "\n" + GetParam().key + "\n.png\n" + output.string() + "\n");
     convertDffToPmx(console, tables);
     EXPECT_EQ(console.transcript(), heading + "変換元ファイルを選択してください> " + input.string() + "\n" +
-                                        chosen(input) + "読み込んでいます...\n" +
-                                        "読み込みが完了しました\n" +
+                                        chosen(input) + "読み込んでいます...\n" + "読み込みが完了しました\n" +
                                         modeMenu + GetParam().key + "</>\n" + extensionPrompt + ".png\n</>\n" +
-                                        "出力ファイル名を入力してください> " + output.string() + "\n" +
-                                        chosen(output) + "出力しています...\n出力が完了しました\n");
+                                        "出力ファイル名を入力してください> " + output.string() + "\n" + chosen(output) +
+                                        "出力しています...\n出力が完了しました\n");
     EXPECT_EQ(test::readBytes(output), expectedPmx(GetParam().mode, ".png"));
 }
 

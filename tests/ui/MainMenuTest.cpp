@@ -43,10 +43,12 @@ std::string afterKey(const std::string& echo) {
 }
 
 const std::string invalidChoice = "<12>有効な文字を入力してください\n</>";
-const std::string vmdCancelled = "\n\n<11>VMDをIFPに変換します\n</>\n\n"
-                                 "変換元ファイルを選択してください> \n\n操作はキャンセルされました\n\n";
-const std::string ifpCancelled = "\n\n<11>IFPをVMDに変換します\n</>\n\n"
-                                 "変換元ファイルを選択してください> \n\n操作はキャンセルされました\n\n";
+const std::string vmdCancelled =
+    "\n\n<11>VMDをIFPに変換します\n</>\n\n"
+    "変換元ファイルを選択してください> \n\n操作はキャンセルされました\n\n";
+const std::string ifpCancelled =
+    "\n\n<11>IFPをVMDに変換します\n</>\n\n"
+    "変換元ファイルを選択してください> \n\n操作はキャンセルされました\n\n";
 
 struct Dialogue {
     const char* name;
@@ -67,29 +69,28 @@ const std::string quit = menu + afterKey("q");
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, MainMenuDialogue,
-    ::testing::Values(
-        Dialogue{"QuitDigit", "4\n1\n", menu + afterKey("4")},
-        Dialogue{"QuitUpper", "Q\n", menu + afterKey("Q")},
-        Dialogue{"QuitLower", "q\n", quit},
-        Dialogue{"EndOfInputLeaves", "", menu + afterKey("")},
-        Dialogue{"VmdDigit", "1\n\nq\n", menu + afterKey("1") + vmdCancelled + quit},
-        Dialogue{"VmdUpper", "V\n\nq\n", menu + afterKey("V") + vmdCancelled + quit},
-        Dialogue{"VmdLower", "v\n\nq\n", menu + afterKey("v") + vmdCancelled + quit},
-        Dialogue{"IfpDigit", "2\n\nq\n", menu + afterKey("2") + ifpCancelled + quit},
-        Dialogue{"IfpUpper", "I\n\nq\n", menu + afterKey("I") + ifpCancelled + quit},
-        Dialogue{"IfpLower", "i\n\nq\n", menu + afterKey("i") + ifpCancelled + quit},
-        Dialogue{"InvalidZero", "0\nq\n", menu + afterKey("0") + invalidChoice + quit},
-        Dialogue{"InvalidSix", "6\nq\n", menu + afterKey("6") + invalidChoice + quit},
-        Dialogue{"InvalidLetter", "x\nq\n", menu + afterKey("x") + invalidChoice + quit},
-        Dialogue{"InvalidSpace", " \nq\n", menu + afterKey(" ") + invalidChoice + quit},
-        Dialogue{"EnterIsInvalid", "\nq\n", menu + afterKey("") + invalidChoice + quit},
-        Dialogue{"OnlyFirstCharacterCounts", "qx\n", menu + afterKey("q")},
-        Dialogue{"ConvertCancelled", "d\n\nq\n",
-                 menu + afterKey("d") + "\n\n<11>DFFをPMXに変換します\n</>\n\n" +
-                     "変換元ファイルを選択してください> \n\n操作はキャンセルされました\n\n" + quit},
-        Dialogue{"RescaleCancelledAtEndOfInput", "m\n",
-                 menu + afterKey("m") + "\n\n<11>DFFの倍率を変更します\n</>\n\n" +
-                     "変換元ファイルを選択してください> \n操作はキャンセルされました\n\n" + menu + afterKey("")}),
+    ::testing::Values(Dialogue{"QuitDigit", "4\n1\n", menu + afterKey("4")},
+                      Dialogue{"QuitUpper", "Q\n", menu + afterKey("Q")}, Dialogue{"QuitLower", "q\n", quit},
+                      Dialogue{"EndOfInputLeaves", "", menu + afterKey("")},
+                      Dialogue{"VmdDigit", "1\n\nq\n", menu + afterKey("1") + vmdCancelled + quit},
+                      Dialogue{"VmdUpper", "V\n\nq\n", menu + afterKey("V") + vmdCancelled + quit},
+                      Dialogue{"VmdLower", "v\n\nq\n", menu + afterKey("v") + vmdCancelled + quit},
+                      Dialogue{"IfpDigit", "2\n\nq\n", menu + afterKey("2") + ifpCancelled + quit},
+                      Dialogue{"IfpUpper", "I\n\nq\n", menu + afterKey("I") + ifpCancelled + quit},
+                      Dialogue{"IfpLower", "i\n\nq\n", menu + afterKey("i") + ifpCancelled + quit},
+                      Dialogue{"InvalidZero", "0\nq\n", menu + afterKey("0") + invalidChoice + quit},
+                      Dialogue{"InvalidSix", "6\nq\n", menu + afterKey("6") + invalidChoice + quit},
+                      Dialogue{"InvalidLetter", "x\nq\n", menu + afterKey("x") + invalidChoice + quit},
+                      Dialogue{"InvalidSpace", " \nq\n", menu + afterKey(" ") + invalidChoice + quit},
+                      Dialogue{"EnterIsInvalid", "\nq\n", menu + afterKey("") + invalidChoice + quit},
+                      Dialogue{"OnlyFirstCharacterCounts", "qx\n", menu + afterKey("q")},
+                      Dialogue{"ConvertCancelled", "d\n\nq\n",
+                               menu + afterKey("d") + "\n\n<11>DFFをPMXに変換します\n</>\n\n" +
+                                   "変換元ファイルを選択してください> \n\n操作はキャンセルされました\n\n" + quit},
+                      Dialogue{"RescaleCancelledAtEndOfInput", "m\n",
+                               menu + afterKey("m") + "\n\n<11>DFFの倍率を変更します\n</>\n\n" +
+                                   "変換元ファイルを選択してください> \n操作はキャンセルされました\n\n" + menu +
+                                   afterKey("")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct StartupFailure {
@@ -111,18 +112,18 @@ TEST_P(MainMenuStartupFailure, ShowsErrorWaitsForKeyAndEnds) {
     EXPECT_EQ(console.answersLeft(), 1u) << "exactly one key is waited for";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    MissingTables, MainMenuStartupFailure,
-    ::testing::Values(StartupFailure{"NoBoneTable", false,
-                                     "ボーン対応情報を読み込んでいます...\n"
-                                     "<12>エラー: bones.datを開けませんでした\n</>\n"
-                                     "何かキーを押すと終了します"},
-                      StartupFailure{"NoIkTable", true,
-                                     "ボーン対応情報を読み込んでいます...\n読み込みが完了しました\n"
-                                     "IK情報を読み込んでいます...\n"
-                                     "<12>エラー: iks.datを開けませんでした\n</>\n"
-                                     "何かキーを押すと終了します"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(MissingTables, MainMenuStartupFailure,
+                         ::testing::Values(StartupFailure{"NoBoneTable", false,
+                                                          "ボーン対応情報を読み込んでいます...\n"
+                                                          "<12>エラー: bones.datを開けませんでした\n</>\n"
+                                                          "何かキーを押すと終了します"},
+                                           StartupFailure{
+                                               "NoIkTable", true,
+                                               "ボーン対応情報を読み込んでいます...\n読み込みが完了しました\n"
+                                               "IK情報を読み込んでいます...\n"
+                                               "<12>エラー: iks.datを開けませんでした\n</>\n"
+                                               "何かキーを押すと終了します"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace zorvek

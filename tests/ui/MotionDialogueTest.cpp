@@ -3,8 +3,8 @@
 #include "base/TextEncoding.h"
 #include "ifp/IfpReader.h"
 #include "jobs/MotionJob.h"
-#include "support/ScriptedConsole.h"
 #include "support/MotionFiles.h"
+#include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 #include "support/ifp/IfpBuilder.h"
 #include "ui/PathPrompts.h"
@@ -108,8 +108,8 @@ TEST_P(MotionDialogueOne, TranscriptAndFileAreExact) {
     ScriptedConsole console(answersThroughMode(c.modeKey) + c.typedName + "\n" + typed.string() + "\n");
     convertIfpToVmd(console, tables);
     EXPECT_EQ(console.transcript(), throughMode(c.modeKey) + animationPrompt + c.typedName + "\n</>" +
-                                        "出力ファイル名を入力してください> " + typed.string() + "\n" +
-                                        chosen(written) + "出力しています...\n" + c.warnings + written.string() + "\n" +
+                                        "出力ファイル名を入力してください> " + typed.string() + "\n" + chosen(written) +
+                                        "出力しています...\n" + c.warnings + written.string() + "\n" +
                                         "出力が完了しました\n");
     EXPECT_EQ(test::readBytes(written), expectedVmd(c.animation, c.mode));
     EXPECT_EQ(filesIn(folder.path()), 3u);
@@ -189,9 +189,8 @@ TEST_F(MotionDialogue, AnUnknownAnimationThenAKnownOne) {
     convertIfpToVmd(console, tables);
     EXPECT_EQ(console.transcript(), throughMode("3") + animationPrompt + "run\n</>" +
                                         "アニメーションが見つかりません: run\n" + animationPrompt + " NOD\n</>" +
-                                        "出力ファイル名を入力してください> " + output.string() + "\n" +
-                                        chosen(output) + "出力しています...\n" + output.string() + "\n" +
-                                        "出力が完了しました\n");
+                                        "出力ファイル名を入力してください> " + output.string() + "\n" + chosen(output) +
+                                        "出力しています...\n" + output.string() + "\n" + "出力が完了しました\n");
     EXPECT_EQ(test::readBytes(output), expectedVmd(2));
 }
 
@@ -222,7 +221,8 @@ INSTANTIATE_TEST_SUITE_P(
     Prompts, MotionDialogueCancel,
     ::testing::Values(
         CancelCase{"IfpPath", "\n", heading + "変換元ファイルを選択してください> \n\n操作はキャンセルされました\n"},
-        CancelCase{"IfpPathEndOfInput", "", heading + "変換元ファイルを選択してください> \n操作はキャンセルされました\n"},
+        CancelCase{"IfpPathEndOfInput", "",
+                   heading + "変換元ファイルを選択してください> \n操作はキャンセルされました\n"},
         CancelCase{"DffPath", "IFP\n\n",
                    "読み込みが完了しました\n\nモデルのDFFファイルを選択してください> \n\n操作はキャンセルされました\n"},
         CancelCase{"ModeEndOfInput", "IFP\nDFF\n", modeMenu + "</></>\n操作はキャンセルされました\n"},
@@ -242,12 +242,12 @@ struct BrokenCase {
 class MotionDialogueBrokenIfp : public MotionDialogue, public ::testing::WithParamInterface<BrokenCase> {};
 
 TEST_P(MotionDialogueBrokenIfp, EndsWithTheErrorLine) {
-    const fs::path broken =
-        folder.write("broken.ifp", Bytes(ifpBytes.begin(), ifpBytes.begin() + static_cast<std::ptrdiff_t>(GetParam().cut)));
+    const fs::path broken = folder.write(
+        "broken.ifp", Bytes(ifpBytes.begin(), ifpBytes.begin() + static_cast<std::ptrdiff_t>(GetParam().cut)));
     ScriptedConsole console(broken.string() + "\n" + dff.string() + "\n3\n\n");
     convertIfpToVmd(console, tables);
-    EXPECT_EQ(console.transcript(), heading + opened("変換元ファイルを選択してください> ", broken) + "<12>エラー: " +
-                                        GetParam().message + "\n</>");
+    EXPECT_EQ(console.transcript(), heading + opened("変換元ファイルを選択してください> ", broken) +
+                                        "<12>エラー: " + GetParam().message + "\n</>");
     EXPECT_EQ(console.answersLeft(), 3u);
 }
 
@@ -280,11 +280,10 @@ TEST_P(MotionDialogueExisting, AreAskedAboutOnce) {
         lines += kept ? "<14>警告: 既にあるファイルは残しました: " + path.string() + "\n</>" : path.string() + "\n";
         EXPECT_EQ(test::readBytes(path), (kept ? Bytes({'o', 'l', 'd'}) : expectedVmd(i))) << path;
     }
-    EXPECT_EQ(console.transcript(), throughMode("3") + animationPrompt + "\n</>" +
-                                        "出力先のフォルダを入力してください> " + out.string() + "\n" + chosen(out) +
-                                        "同じ名前のVMDファイルが2個あります。上書きしますか? (y/n)> <15>" +
-                                        GetParam().answer + "\n</>出力しています...\n" + lines +
-                                        "出力が完了しました\n");
+    EXPECT_EQ(console.transcript(),
+              throughMode("3") + animationPrompt + "\n</>" + "出力先のフォルダを入力してください> " + out.string() +
+                  "\n" + chosen(out) + "同じ名前のVMDファイルが2個あります。上書きしますか? (y/n)> <15>" +
+                  GetParam().answer + "\n</>出力しています...\n" + lines + "出力が完了しました\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, MotionDialogueExisting,
@@ -348,20 +347,21 @@ TEST_P(MotionDialogueCollision, WritesTheFirstAndShowsTheSecond) {
     convertIfpToVmd(console, tables);
     const fs::path written = out / utf8ToPath(GetParam().file);
     EXPECT_TRUE(console.transcript().ends_with(
-        "出力しています...\n" + written.string() + "\n" + "<12>エラー: 同じ名前のファイルに出力するアニメーションがあります: " +
-        GetParam().shown + "\n</>" + (out / "nod.vmd").string() + "\n出力が完了しました\n"))
+        "出力しています...\n" + written.string() + "\n" +
+        "<12>エラー: 同じ名前のファイルに出力するアニメーションがあります: " + GetParam().shown + "\n</>" +
+        (out / "nod.vmd").string() + "\n出力が完了しました\n"))
         << console.transcript();
     EXPECT_EQ(test::readBytes(written), expectedVmd(0));
     EXPECT_EQ(filesIn(out), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, MotionDialogueCollision,
-    ::testing::Values(CollisionCase{"Ascii", "a/b", "a:b", "a/b (1番目), a:b (2番目)", "a_b.vmd"},
-                      // Bytes of no encoding, shown as their characters.
-                      CollisionCase{"HighBytes", "caf\xe9/x", "caf\xe9:x",
-                                    "caf\xc3\xa9/x (1番目), caf\xc3\xa9:x (2番目)", "caf\xc3\xa9_x.vmd"}),
-    [](const auto& info) { return std::string(info.param.label); });
+INSTANTIATE_TEST_SUITE_P(Names, MotionDialogueCollision,
+                         ::testing::Values(CollisionCase{"Ascii", "a/b", "a:b", "a/b (1番目), a:b (2番目)", "a_b.vmd"},
+                                           // Bytes of no encoding, shown as their characters.
+                                           CollisionCase{"HighBytes", "caf\xe9/x", "caf\xe9:x",
+                                                         "caf\xc3\xa9/x (1番目), caf\xc3\xa9:x (2番目)",
+                                                         "caf\xc3\xa9_x.vmd"}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 // A file that cannot be written is named, as the command line names it: the
 // other lines name only the files that were written.
@@ -371,9 +371,9 @@ TEST_F(MotionDialogue, AnUnwritableFileIsNamed) {
     ScriptedConsole console(answersThroughMode("3") + "\n" + out.string() + "\ny\n");
     convertIfpToVmd(console, tables);
     EXPECT_TRUE(console.transcript().ends_with(
-        "出力しています...\n" + (out / "walk.vmd").string() + "\n" + "<12>エラー: ファイルに書き込めませんでした: " +
-        (out / "wave.vmd").string() + "\n</>" + (out / "nod.vmd").string() + "\n" + (out / "look.vmd").string() +
-        "\n出力が完了しました\n"))
+        "出力しています...\n" + (out / "walk.vmd").string() + "\n" +
+        "<12>エラー: ファイルに書き込めませんでした: " + (out / "wave.vmd").string() + "\n</>" +
+        (out / "nod.vmd").string() + "\n" + (out / "look.vmd").string() + "\n出力が完了しました\n"))
         << console.transcript();
     EXPECT_EQ(filesIn(out), 4u);
 }
@@ -384,10 +384,11 @@ TEST_F(MotionDialogue, LaterAnimationsOfANameAreSkippedWithOneWarning) {
     file.animations[2].name = "Walk";  // nod
     const fs::path out = folder / "out";
     const std::string transcript = writeAllOf(file, out);
-    EXPECT_TRUE(transcript.ends_with(
-        "出力しています...\n<14>警告: 同じ名前のアニメーションは最初のものだけを出力します。1 件を飛ばしました: Walk\n</>" +
-        (out / "walk.vmd").string() + "\n" + (out / "wave.vmd").string() + "\n" + (out / "look.vmd").string() +
-        "\n出力が完了しました\n"))
+    EXPECT_TRUE(
+        transcript.ends_with("出力しています...\n<14>警告: 同じ名前のアニメーションは最初のものだけを出力します。1 "
+                             "件を飛ばしました: Walk\n</>" +
+                             (out / "walk.vmd").string() + "\n" + (out / "wave.vmd").string() + "\n" +
+                             (out / "look.vmd").string() + "\n出力が完了しました\n"))
         << transcript;
     EXPECT_EQ(test::readBytes(out / "walk.vmd"), expectedVmd(0));
     EXPECT_EQ(filesIn(out), 3u);
@@ -400,10 +401,10 @@ TEST_F(MotionDialogue, ABrokenAnimationFailsAloneInTheBatch) {
     std::swap(keys[0].time, keys[1].time);
     const fs::path out = folder / "out";
     const std::string transcript = writeAllOf(file, out);
-    EXPECT_TRUE(transcript.ends_with(
-        "出力しています...\n" + (out / "walk.vmd").string() + "\n<12>エラー: ファイルが壊れています (ANP3\\wave\\" +
-        file.animations[1].tracks[0].name + "\\キー)\n</>" + (out / "nod.vmd").string() + "\n" +
-        (out / "look.vmd").string() + "\n出力が完了しました\n"))
+    EXPECT_TRUE(transcript.ends_with("出力しています...\n" + (out / "walk.vmd").string() +
+                                     "\n<12>エラー: ファイルが壊れています (ANP3\\wave\\" +
+                                     file.animations[1].tracks[0].name + "\\キー)\n</>" + (out / "nod.vmd").string() +
+                                     "\n" + (out / "look.vmd").string() + "\n出力が完了しました\n"))
         << transcript;
     EXPECT_EQ(filesIn(out), 3u);
 

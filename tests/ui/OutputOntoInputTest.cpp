@@ -41,8 +41,7 @@ struct Dialogue {
 const Spelling spellings[] = {
     {"SamePath", [](const TempDir&, const fs::path& input) { return input; }},
     {"DotFolder", [](const TempDir& folder, const fs::path&) { return folder.path() / "." / "hero.dff"; }},
-    {"ParentFolder",
-     [](const TempDir& folder, const fs::path&) { return folder.path() / "sub" / ".." / "hero.dff"; }},
+    {"ParentFolder", [](const TempDir& folder, const fs::path&) { return folder.path() / "sub" / ".." / "hero.dff"; }},
     {"SymbolicLink",
      [](const TempDir& folder, const fs::path& input) {
          std::error_code error;
@@ -118,14 +117,14 @@ TEST_P(FolderAnswer, SaysFoldersCannotBeChosenAndAsksAgain) {
         << "nothing was written into the folder";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Prompts, FolderAnswer,
-    ::testing::Values(FolderCase{"Open", [](const fs::path&, const std::string& dir) { return dir + "\n"; }},
-                      FolderCase{"Save",
-                                 [](const fs::path& input, const std::string& dir) {
-                                     return input.string() + "\n1\n.png\n" + dir + "\n";
-                                 }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Prompts, FolderAnswer,
+                         ::testing::Values(FolderCase{"Open", [](const fs::path&,
+                                                                 const std::string& dir) { return dir + "\n"; }},
+                                           FolderCase{"Save",
+                                                      [](const fs::path& input, const std::string& dir) {
+                                                          return input.string() + "\n1\n.png\n" + dir + "\n";
+                                                      }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace zorvek

@@ -70,16 +70,15 @@ TEST_P(RescaleRefusal, ReportsAndWritesNothing) {
         << "no temporary file is left";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BadFactors, RescaleRefusal,
-    ::testing::Values(Refusal{"Letters", "abc\n", "倍率には数値を入力してください"},
-                      Refusal{"TrailingLetters", "2x\n", "倍率には数値を入力してください"},
-                      Refusal{"NotANumber", "nan\n", "倍率には数値を入力してください"},
-                      Refusal{"Infinite", "inf\n", "倍率には数値を入力してください"},
-                      Refusal{"TooLarge", "1e39\n", "倍率には数値を入力してください"},
-                      Refusal{"Empty", "\n", "倍率には数値を入力してください"},
-                      Refusal{"EndOfInput", "", "倍率には数値を入力してください"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(BadFactors, RescaleRefusal,
+                         ::testing::Values(Refusal{"Letters", "abc\n", "倍率には数値を入力してください"},
+                                           Refusal{"TrailingLetters", "2x\n", "倍率には数値を入力してください"},
+                                           Refusal{"NotANumber", "nan\n", "倍率には数値を入力してください"},
+                                           Refusal{"Infinite", "inf\n", "倍率には数値を入力してください"},
+                                           Refusal{"TooLarge", "1e39\n", "倍率には数値を入力してください"},
+                                           Refusal{"Empty", "\n", "倍率には数値を入力してください"},
+                                           Refusal{"EndOfInput", "", "倍率には数値を入力してください"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ScaleFactor, FirstWordMustConvertCompletely) {
     EXPECT_EQ(parseScaleFactor("2"), 2.0f);
@@ -121,22 +120,23 @@ TEST_P(RescaleSameFile, IsRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(test::readBytes(input), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Spellings, RescaleSameFile,
-    ::testing::Values(
-        SameFile{"SamePath", [](const TempDir&, const fs::path& in) { return in; }},
-        SameFile{"DotSegment", [](const TempDir& dir, const fs::path&) { return dir / "." / "hero.dff"; }},
-        SameFile{"SymbolicLink",
-                 [](const TempDir& dir, const fs::path& in) {
-                     fs::create_symlink(in, dir / "link.dff");
-                     return dir / "link.dff";
-                 }},
-        SameFile{"HardLink",
-                 [](const TempDir& dir, const fs::path& in) {
-                     fs::create_hard_link(in, dir / "hard.dff");
-                     return dir / "hard.dff";
-                 }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Spellings, RescaleSameFile,
+                         ::testing::Values(SameFile{"SamePath", [](const TempDir&, const fs::path& in) { return in; }},
+                                           SameFile{"DotSegment",
+                                                    [](const TempDir& dir, const fs::path&) {
+                                                        return dir / "." / "hero.dff";
+                                                    }},
+                                           SameFile{"SymbolicLink",
+                                                    [](const TempDir& dir, const fs::path& in) {
+                                                        fs::create_symlink(in, dir / "link.dff");
+                                                        return dir / "link.dff";
+                                                    }},
+                                           SameFile{"HardLink",
+                                                    [](const TempDir& dir, const fs::path& in) {
+                                                        fs::create_hard_link(in, dir / "hard.dff");
+                                                        return dir / "hard.dff";
+                                                    }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct Cancel {
     const char* name;

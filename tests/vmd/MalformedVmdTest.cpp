@@ -12,7 +12,6 @@
 namespace zorvek::test {
 namespace {
 
-
 // A key of each kind and two show/IK frames, in either format.
 BuiltVmd smallVmd(bool old) {
     VmdLayout layout;

@@ -1,14 +1,14 @@
 // Arguments from the wide command line, and what the command line and the
 // file helpers do with names in any script.
-#include "cli/CommandLine.h"
-#include "support/ExpectError.h"
-#include "ui/ReportStream.h"
-#include "ui/windows/WindowsArguments.h"
 #include "base/FileIo.h"
-#include "ui/PathPrompts.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
+#include "cli/CommandLine.h"
+#include "support/ExpectError.h"
 #include "support/TempDir.h"
+#include "ui/PathPrompts.h"
+#include "ui/ReportStream.h"
+#include "ui/windows/WindowsArguments.h"
 
 #include <gtest/gtest.h>
 
@@ -39,15 +39,17 @@ TEST_P(CommandLineSplit, givesUtf8Arguments) {
 
 INSTANTIATE_TEST_SUITE_P(
     WindowsArguments, CommandLineSplit,
-    testing::Values(
-        SplitCase{"plain", u"zorvek.exe convert a.dff", {"zorvek.exe", "convert", "a.dff"}},
-        SplitCase{"quotedWithSpaces", u"\"C:\\Program Files\\zorvek.exe\" rescale \"a b.dff\" c.dff 2",
-                  {"C:\\Program Files\\zorvek.exe", "rescale", "a b.dff", "c.dff", "2"}},
-        SplitCase{"japanese", u"zorvek.exe convert C:\\モデル\\ヒーロー.dff -d 出力",
-                  {"zorvek.exe", "convert", "C:\\モデル\\ヒーロー.dff", "-d", "出力"}},
-        SplitCase{"outsideTheBasicPlane", u"zorvek.exe \U0001F600.dff", {"zorvek.exe", "\xf0\x9f\x98\x80.dff"}},
-        SplitCase{"emptyQuotedArgument", u"zorvek.exe \"\" x", {"zorvek.exe", "", "x"}},
-        SplitCase{"escapedQuote", u"zorvek.exe a\\\"b", {"zorvek.exe", "a\"b"}}),
+    testing::Values(SplitCase{"plain", u"zorvek.exe convert a.dff", {"zorvek.exe", "convert", "a.dff"}},
+                    SplitCase{"quotedWithSpaces",
+                              u"\"C:\\Program Files\\zorvek.exe\" rescale \"a b.dff\" c.dff 2",
+                              {"C:\\Program Files\\zorvek.exe", "rescale", "a b.dff", "c.dff", "2"}},
+                    SplitCase{"japanese",
+                              u"zorvek.exe convert C:\\モデル\\ヒーロー.dff -d 出力",
+                              {"zorvek.exe", "convert", "C:\\モデル\\ヒーロー.dff", "-d", "出力"}},
+                    SplitCase{
+                        "outsideTheBasicPlane", u"zorvek.exe \U0001F600.dff", {"zorvek.exe", "\xf0\x9f\x98\x80.dff"}},
+                    SplitCase{"emptyQuotedArgument", u"zorvek.exe \"\" x", {"zorvek.exe", "", "x"}},
+                    SplitCase{"escapedQuote", u"zorvek.exe a\\\"b", {"zorvek.exe", "a\"b"}}),
     [](const testing::TestParamInfo<SplitCase>& info) { return info.param.name; });
 
 TEST(Utf8Arguments, giveACStyleArgvEndedByNull) {

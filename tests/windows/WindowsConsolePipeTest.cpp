@@ -1,16 +1,16 @@
 // The Windows console with piped input and output: every answer is a line,
 // nothing is coloured, text is UTF-8 with CR LF line ends, and the transcript
 // matches the scripted console's.
-#include "ui/MainMenu.h"
-#include "ui/windows/WindowsConsole.h"
-#include "ui/ConsoleForms.h"
 #include "base/FileIo.h"
-#include "ui/PathPrompts.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
 #include "support/PipedConsoleCases.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
+#include "ui/ConsoleForms.h"
+#include "ui/MainMenu.h"
+#include "ui/PathPrompts.h"
+#include "ui/windows/WindowsConsole.h"
 
 #include <gtest/gtest.h>
 
@@ -115,13 +115,13 @@ const std::optional<std::string> noLine = std::nullopt;
 INSTANTIATE_TEST_SUITE_P(
     WindowsConsole, PipedLines,
     testing::Values(LineCase{"plain", "abc\n", {"abc", noLine}, "abc\r\n"},
-                    LineCase{"crlf", "abc\r\n", {"abc"}, "abc\r\n"},
-                    LineCase{"empty", "\n", {""}, "\r\n"},
-                    LineCase{"lastWithoutLineEnd", "x", {"x", noLine}, "x\r\n"},
-                    LineCase{"nothing", "", {noLine}, ""},
-                    LineCase{"japanesePath", "C:\\モデル\\a b.dff\n", {"C:\\モデル\\a b.dff"},
-                             "C:\\モデル\\a b.dff\r\n"},
-                    LineCase{"bytesKeptAsTheyAre", std::string("\x1a\xff\x00z\n", 5), {std::string("\x1a\xff\x00z", 4)},
+                    LineCase{"crlf", "abc\r\n", {"abc"}, "abc\r\n"}, LineCase{"empty", "\n", {""}, "\r\n"},
+                    LineCase{"lastWithoutLineEnd", "x", {"x", noLine}, "x\r\n"}, LineCase{"nothing", "", {noLine}, ""},
+                    LineCase{
+                        "japanesePath", "C:\\モデル\\a b.dff\n", {"C:\\モデル\\a b.dff"}, "C:\\モデル\\a b.dff\r\n"},
+                    LineCase{"bytesKeptAsTheyAre",
+                             std::string("\x1a\xff\x00z\n", 5),
+                             {std::string("\x1a\xff\x00z", 4)},
                              std::string("\x1a\xff\x00z\r\n", 6)},
                     LineCase{"several", "one\ntwo\n", {"one", "two", noLine}, "one\r\ntwo\r\n"}),
     [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });

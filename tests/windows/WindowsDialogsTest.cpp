@@ -1,8 +1,8 @@
 // What the open and save dialogs are asked for: the filters, flags,
 // default extensions and initial names, with room for long paths.
-#include "ui/windows/WindowsDialogs.h"
-#include "ui/PathPrompts.h"
 #include "base/TextEncoding.h"
+#include "ui/PathPrompts.h"
+#include "ui/windows/WindowsDialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Keys as the Windows console hands them out, and keys from piped answer lines.
-#include "ui/windows/WindowsKeys.h"
 #include "ui/Console.h"
+#include "ui/windows/WindowsKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -27,9 +27,8 @@ class ConsoleCodes : public testing::TestWithParam<CodesCase> {};
 TEST_P(ConsoleCodes, makeOneKey) {
     const CodesCase& c = GetParam();
     std::size_t taken = 0;
-    const std::optional<WindowsKey> key = keyFromConsoleCodes([&] {
-        return taken < c.codes.size() ? c.codes[taken++] : noMoreCodes;
-    });
+    const std::optional<WindowsKey> key =
+        keyFromConsoleCodes([&] { return taken < c.codes.size() ? c.codes[taken++] : noMoreCodes; });
     ASSERT_EQ(key.has_value(), c.key.has_value());
     if (key) {
         EXPECT_EQ(key->code, *c.key);
@@ -42,20 +41,17 @@ const std::optional<int> endOfInput = std::nullopt;
 
 INSTANTIATE_TEST_SUITE_P(
     WindowsKeys, ConsoleCodes,
-    testing::Values(CodesCase{"letter", {'a', 'b'}, 'a', "a", 1},
-                    CodesCase{"digit", {'4'}, '4', "4", 1},
+    testing::Values(CodesCase{"letter", {'a', 'b'}, 'a', "a", 1}, CodesCase{"digit", {'4'}, '4', "4", 1},
                     CodesCase{"upArrowIsOneKey", {0xE0, 0x48, 'x'}, nonCharacterKey, "", 2},
                     // The scan codes of these keys are 'Q' and 'D', which the menu would take.
                     CodesCase{"pageDownIsNotQuit", {0xE0, 'Q'}, nonCharacterKey, "", 2},
                     CodesCase{"f10IsNotConvert", {0x00, 'D'}, nonCharacterKey, "", 2},
-                    CodesCase{"f1", {0x00, 0x3B}, nonCharacterKey, "", 2},
-                    CodesCase{"enter", {'\r'}, '\r', "", 1},
+                    CodesCase{"f1", {0x00, 0x3B}, nonCharacterKey, "", 2}, CodesCase{"enter", {'\r'}, '\r', "", 1},
                     CodesCase{"escapeShowsNothing", {0x1B}, 0x1B, "", 1},
                     CodesCase{"backspaceShowsNothing", {0x08}, 0x08, "", 1},
                     CodesCase{"ctrlCIsItsOwnKey", {0x03, 'q'}, ctrlCKey, "", 1},
                     CodesCase{"ctrlZEndsInput", {0x1A}, endOfInput, "", 1},
-                    CodesCase{"nothingMore", {}, endOfInput, "", 0},
-                    CodesCase{"japanese", {0x3042}, 0x3042, "あ", 1},
+                    CodesCase{"nothingMore", {}, endOfInput, "", 0}, CodesCase{"japanese", {0x3042}, 0x3042, "あ", 1},
                     CodesCase{"accentedLetter", {0xE9}, 0xE9, "\xc3\xa9", 1},
                     CodesCase{"surrogatePair", {0xD83D, 0xDE00}, 0x1F600, "\xf0\x9f\x98\x80", 2},
                     CodesCase{"halfAPairShowsNothing", {0xD83D, 'a'}, 0xD83D, "", 2},

@@ -79,8 +79,8 @@ void MeshBuilder::smoothNormals(std::size_t firstVertex) {
             continue;
         }
         const Vec3& p0 = vertices_[triangle.corners[0]].position;
-        const Vec3 areaNormal = cross(vertices_[triangle.corners[1]].position - p0,
-                                      vertices_[triangle.corners[2]].position - p0);
+        const Vec3 areaNormal =
+            cross(vertices_[triangle.corners[1]].position - p0, vertices_[triangle.corners[2]].position - p0);
         for (std::uint16_t corner : triangle.corners) {
             faceSums[corner - firstVertex] = faceSums[corner - firstVertex] + areaNormal;
         }

@@ -46,8 +46,8 @@ public:
     const std::vector<MeshTriangle>& triangles() const { return triangles_; }
 
 private:
-    void addQuad(std::size_t a, std::size_t b, std::size_t c, std::size_t d, std::uint16_t material,
-                 bool poleBelow, bool poleAbove);
+    void addQuad(std::size_t a, std::size_t b, std::size_t c, std::size_t d, std::uint16_t material, bool poleBelow,
+                 bool poleAbove);
     void smoothNormals(std::size_t firstVertex);
 
     std::vector<MeshVertex> vertices_;

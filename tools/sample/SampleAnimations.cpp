@@ -1,8 +1,8 @@
 #include "sample/SampleAnimations.h"
 
+#include "motion/PoseMath.h"
 #include "sample/SampleSkeleton.h"
 #include "support/ifp/IfpBuilder.h"
-#include "motion/PoseMath.h"
 
 #include <glm/gtc/quaternion.hpp>
 #include <glm/mat3x3.hpp>
@@ -75,9 +75,9 @@ private:
             if (const auto it = pose.turns.find(bone); it != pose.turns.end()) {
                 for (const Turn& turn : it->second) {
                     const glm::dvec3 own = glm::conjugate(world) * glm::dvec3(turn.axis.x, turn.axis.y, turn.axis.z);
-                    q = q * turnQuaternion({static_cast<float>(own.x), static_cast<float>(own.y),
-                                            static_cast<float>(own.z)},
-                                           turn.degrees);
+                    q = q * turnQuaternion(
+                                {static_cast<float>(own.x), static_cast<float>(own.y), static_cast<float>(own.z)},
+                                turn.degrees);
                 }
             }
             IfpKey key;
@@ -169,9 +169,9 @@ IfpFile buildSampleAnimations() {
     IfpFile file;
     file.format = IfpFormat::Anp3;
     file.name = "zorvek_sample";
-    const std::vector<int> body = {Pelvis, Spine, Spine1, Neck, Head, LClavicle, LUpperArm, LForeArm, LHand,
-                                   RClavicle, RUpperArm, RForeArm, RHand, LThigh, LCalf, LFoot, LToe0,
-                                   RThigh, RCalf, RFoot, RToe0};
+    const std::vector<int> body = {Pelvis,   Spine, Spine1,    Neck,      Head,     LClavicle, LUpperArm,
+                                   LForeArm, LHand, RClavicle, RUpperArm, RForeArm, RHand,     LThigh,
+                                   LCalf,    LFoot, LToe0,     RThigh,    RCalf,    RFoot,     RToe0};
     // Keys every 4 ticks (15 a second): the frames between come from the game's interpolation.
     file.animations.push_back(maker.make("walk", ticksEvery(4, 60), body, true, walkPose));
     file.animations.push_back(maker.make("wave", ticksEvery(6, 120), body, true, wavePose));

@@ -101,8 +101,8 @@ void addHand(MeshBuilder& mesh, const BindPose& pose, const Side& side) {
     TubeShape thumb;
     const Vec3 base = at[side.hand] + direction * 0.03f + modelFront * 0.022f;
     thumb.nodes = straightNodes(base, normalize(direction * 0.8f + modelFront * 0.6f),
-                                {{0, 0.012f, 0.012f}, {0.03f, 0.011f, 0.011f}, {0.055f, 0.009f, 0.009f}},
-                                skinHandTop, skinHandBottom);
+                                {{0, 0.012f, 0.012f}, {0.03f, 0.011f, 0.011f}, {0.055f, 0.009f, 0.009f}}, skinHandTop,
+                                skinHandBottom);
     thumb.frontHint = modelUp;
     thumb.segments = 8;
     thumb.startCap = 0.8f;
@@ -124,11 +124,16 @@ void addLeg(MeshBuilder& mesh, const BindPose& pose, const Side& side) {
         float radius;
     };
     const LegNode legNodes[] = {
-        {hip + modelUp * 0.05f, 0.072f},        {hip, 0.08f},
-        {lerp(hip, knee, 0.3f), 0.078f},        {lerp(hip, knee, 0.7f), 0.066f},
-        {knee, 0.057f},                         {lerp(knee, ankle, 0.25f), 0.058f},
-        {lerp(knee, ankle, 0.6f), 0.052f},      {lerp(knee, ankle, 0.9f), 0.05f},
-        {ankle, 0.049f},                        {ankle - modelUp * 0.02f, 0.047f},
+        {hip + modelUp * 0.05f, 0.072f},
+        {hip, 0.08f},
+        {lerp(hip, knee, 0.3f), 0.078f},
+        {lerp(hip, knee, 0.7f), 0.066f},
+        {knee, 0.057f},
+        {lerp(knee, ankle, 0.25f), 0.058f},
+        {lerp(knee, ankle, 0.6f), 0.052f},
+        {lerp(knee, ankle, 0.9f), 0.05f},
+        {ankle, 0.049f},
+        {ankle - modelUp * 0.02f, 0.047f},
     };
     TubeShape leg;
     float travelled = 0;
@@ -156,7 +161,7 @@ void addShoe(MeshBuilder& mesh, const BindPose& pose, const Side& side) {
     };
     // From the heel to the tip of the toes, the sole about 1 below the root.
     const ShoeNode shoeNodes[] = {
-        {0.075f, -0.955f, 0.034f, 0.038f}, {0.05f, -0.95f, 0.042f, 0.05f},   {0, -0.945f, 0.046f, 0.056f},
+        {0.075f, -0.955f, 0.034f, 0.038f}, {0.05f, -0.95f, 0.042f, 0.05f},    {0, -0.945f, 0.046f, 0.056f},
         {-0.05f, -0.962f, 0.05f, 0.04f},   {-0.10f, -0.975f, 0.052f, 0.027f}, {-0.15f, -0.98f, 0.048f, 0.02f},
         {-0.175f, -0.982f, 0.04f, 0.018f},
     };
@@ -169,9 +174,8 @@ void addShoe(MeshBuilder& mesh, const BindPose& pose, const Side& side) {
     shoe.squareness = 0.55f;
     shoe.startCap = 0.5f;
     shoe.endCap = 0.8f;
-    const BoneChain sole{{{x, 0.075f, -0.955f}, at[side.toe0], {x, -0.19f, -0.98f}},
-                         {-1, side.foot, side.toe0, -1},
-                         {0, 0.03f, 0}};
+    const BoneChain sole{
+        {{x, 0.075f, -0.955f}, at[side.toe0], {x, -0.19f, -0.98f}}, {-1, side.foot, side.toe0, -1}, {0, 0.03f, 0}};
     mesh.addSurface(ClothesMaterial, tubeRows(shoe), [sole, side](const Vec3& p) {
         BoneWeights calf;
         calf.add(side.calf, 0.5f * smoothStep((p.z + 0.93f) / 0.04f));

@@ -41,14 +41,10 @@ double quadrantSin(double x, int shift) {
     const double r = x - k * halfPi;
     const int quadrant = ((static_cast<int>(k) + shift) % 4 + 4) % 4;
     switch (quadrant) {
-    case 0:
-        return sinSeries(r);
-    case 1:
-        return cosSeries(r);
-    case 2:
-        return -sinSeries(r);
-    default:
-        return -cosSeries(r);
+    case 0: return sinSeries(r);
+    case 1: return cosSeries(r);
+    case 2: return -sinSeries(r);
+    default: return -cosSeries(r);
     }
 }
 

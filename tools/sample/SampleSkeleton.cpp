@@ -42,10 +42,9 @@ const std::array<BoneInfo, boneCount>& boneTable() {
 
 const std::array<int, boneCount>& frameOrder() {
     static const std::array<int, boneCount> order = {
-        Root,      Pelvis,    RThigh,    LThigh,   Spine,     Belly,      Spine1,    RBreast,
-        LBreast,   Neck,      RClavicle, LClavicle, Head,     RBrow,      LBrow,     Jaw,
-        LUpperArm, LForeArm,  LHand,     LFinger,   LFinger01, RUpperArm, RForeArm,  RHand,
-        RFinger,   RFinger01, LCalf,     LFoot,     LToe0,     RCalf,     RFoot,     RToe0,
+        Root,      Pelvis, RThigh,  LThigh,    Spine, Belly,     Spine1,   RBreast, LBreast, Neck,      RClavicle,
+        LClavicle, Head,   RBrow,   LBrow,     Jaw,   LUpperArm, LForeArm, LHand,   LFinger, LFinger01, RUpperArm,
+        RForeArm,  RHand,  RFinger, RFinger01, LCalf, LFoot,     LToe0,    RCalf,   RFoot,   RToe0,
     };
     return order;
 }

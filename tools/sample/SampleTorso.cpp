@@ -30,18 +30,10 @@ struct TorsoRing {
 };
 
 constexpr TorsoRing torsoRings[] = {
-    {torsoBottom, 0.125f, 0.095f, 0},
-    {-0.10f, 0.150f, 0.105f, -0.008f},
-    {-0.04f, 0.162f, 0.110f, -0.006f},
-    {beltBottom, 0.160f, 0.108f, 0},
-    {beltTop, 0.157f, 0.105f, 0},
-    {0.06f, 0.152f, 0.102f, 0},
-    {0.14f, 0.145f, 0.098f, 0.003f},
-    {0.22f, 0.150f, 0.102f, 0.004f},
-    {0.30f, 0.160f, 0.110f, 0.008f},
-    {0.36f, 0.168f, 0.114f, 0.010f},
-    {0.42f, 0.178f, 0.108f, 0.006f},
-    {0.47f, 0.180f, 0.094f, 0},
+    {torsoBottom, 0.125f, 0.095f, 0}, {-0.10f, 0.150f, 0.105f, -0.008f}, {-0.04f, 0.162f, 0.110f, -0.006f},
+    {beltBottom, 0.160f, 0.108f, 0},  {beltTop, 0.157f, 0.105f, 0},      {0.06f, 0.152f, 0.102f, 0},
+    {0.14f, 0.145f, 0.098f, 0.003f},  {0.22f, 0.150f, 0.102f, 0.004f},   {0.30f, 0.160f, 0.110f, 0.008f},
+    {0.36f, 0.168f, 0.114f, 0.010f},  {0.42f, 0.178f, 0.108f, 0.006f},   {0.47f, 0.180f, 0.094f, 0},
     {torsoTop, 0.130f, 0.072f, 0},
 };
 
@@ -65,9 +57,8 @@ BoneWeights torsoExtras(const BindPose& pose, const Vec3& p) {
 
 BoneWeights torsoWeights(const BindPose& pose, const Vec3& p) {
     const auto& at = pose.positions;
-    const BoneChain trunk{{{0, 0, torsoBottom}, at[Spine], at[Spine1], at[Neck]},
-                          {-1, Pelvis, Spine, Spine1, -1},
-                          {0, 0.06f, 0.06f, 0}};
+    const BoneChain trunk{
+        {{0, 0, torsoBottom}, at[Spine], at[Spine1], at[Neck]}, {-1, Pelvis, Spine, Spine1, -1}, {0, 0.06f, 0.06f, 0}};
     return withExtras(chainWeights(trunk, p), torsoExtras(pose, p), 0.9f);
 }
 
@@ -94,8 +85,8 @@ void addNeck(MeshBuilder& mesh, const BindPose& pose) {
     const float heights[] = {0, 0.26f, 0.52f, 0.78f, 1};
     const float radii[] = {0.05f, 0.047f, 0.044f, 0.045f, 0.045f};
     for (int k = 0; k < 5; ++k) {
-        shape.nodes.push_back({lerp(base, top, heights[k]), radii[k], radii[k] * 0.97f,
-                               lerp(skinNeckBottom, skinNeckTop, heights[k])});
+        shape.nodes.push_back(
+            {lerp(base, top, heights[k]), radii[k], radii[k] * 0.97f, lerp(skinNeckBottom, skinNeckTop, heights[k])});
     }
     shape.frontHint = modelFront;
     shape.startCap = 0.6f;

@@ -1,21 +1,21 @@
 #include "ui/terminal/LineEditor.h"
 
+#include "ui/PathPrompts.h"
 #include "ui/terminal/TerminalInput.h"
 #include "ui/terminal/TerminalKeys.h"
 #include "ui/terminal/TerminalOutput.h"
-#include "ui/PathPrompts.h"
 
+#include <langinfo.h>
+#include <locale.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
-#include <langinfo.h>
 #include <memory>
 #include <vector>
-#include <locale.h>
-#include <unistd.h>
 
 #include <editline/readline.h>
 
@@ -202,7 +202,7 @@ LineEditor::LineEditor(TerminalInput& input, int outputFd) : input_(input) {
 }
 
 std::optional<std::string> LineEditor::readLine(const std::string& prompt, std::string_view prefill,
-                                               const std::vector<std::string>* words) {
+                                                const std::vector<std::string>* words) {
     EditSession session{&input_, prefillCharacters(prefill), words};
     activeSession = &session;
     char* line = nullptr;

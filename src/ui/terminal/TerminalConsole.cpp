@@ -4,9 +4,9 @@
 
 #include "ui/AnsiColours.h"
 
+#include "ui/PathPrompts.h"
 #include "ui/terminal/TerminalKeys.h"
 #include "ui/terminal/TerminalMode.h"
-#include "ui/PathPrompts.h"
 
 #include <cstdlib>
 

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "ui/Console.h"
 #include "ui/terminal/LineEditor.h"
 #include "ui/terminal/TerminalInput.h"
 #include "ui/terminal/TerminalOutput.h"
 #include "ui/terminal/TerminalSignals.h"
-#include "ui/Console.h"
 
+#include <unistd.h>
 #include <memory>
 #include <optional>
-#include <unistd.h>
 
 namespace zorvek {
 

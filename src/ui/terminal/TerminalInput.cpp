@@ -2,10 +2,10 @@
 
 #include "ui/PipedLines.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <poll.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
 
 namespace zorvek {
 

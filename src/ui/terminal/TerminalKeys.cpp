@@ -2,8 +2,8 @@
 
 #include "base/TextEncoding.h"
 
-#include "ui/terminal/TerminalInput.h"
 #include "ui/Console.h"
+#include "ui/terminal/TerminalInput.h"
 
 namespace zorvek {
 

@@ -1,8 +1,8 @@
 #include "ui/terminal/TerminalMode.h"
 
+#include <termios.h>
 #include <atomic>
 #include <cerrno>
-#include <termios.h>
 
 namespace zorvek {
 

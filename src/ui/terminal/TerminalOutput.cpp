@@ -1,8 +1,8 @@
 #include "ui/terminal/TerminalOutput.h"
 
-#include <cerrno>
 #include <poll.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace zorvek {
 

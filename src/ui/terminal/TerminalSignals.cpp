@@ -2,10 +2,10 @@
 
 #include "ui/terminal/TerminalMode.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace zorvek {
 

@@ -27,10 +27,11 @@ std::vector<std::string> splitCommandLine(std::u16string_view commandLine) {
     return arguments;
 }
 
-Utf8Arguments::Utf8Arguments() : Utf8Arguments([] {
-    const std::wstring_view line(GetCommandLineW());
-    return splitCommandLine(std::u16string(line.begin(), line.end()));
-}()) {}
+Utf8Arguments::Utf8Arguments()
+    : Utf8Arguments([] {
+          const std::wstring_view line(GetCommandLineW());
+          return splitCommandLine(std::u16string(line.begin(), line.end()));
+      }()) {}
 
 Utf8Arguments::Utf8Arguments(std::vector<std::string> arguments) : arguments_(std::move(arguments)) {
     for (std::string& argument : arguments_) {

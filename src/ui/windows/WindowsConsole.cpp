@@ -1,8 +1,8 @@
 #include "ui/windows/WindowsConsole.h"
 
-#include "ui/windows/WindowsDialogs.h"
-#include "ui/PathPrompts.h"
 #include "base/TextEncoding.h"
+#include "ui/PathPrompts.h"
+#include "ui/windows/WindowsDialogs.h"
 
 namespace zorvek {
 
@@ -19,7 +19,6 @@ BOOL WINAPI restoreColoursOnCtrl(DWORD) {
     }
     return FALSE;  // the system's handler ends the program, as Ctrl-C always does
 }
-
 
 }  // namespace
 

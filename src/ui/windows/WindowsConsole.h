@@ -1,8 +1,8 @@
 #pragma once
 
+#include "ui/Console.h"
 #include "ui/windows/WindowsInput.h"
 #include "ui/windows/WindowsOutput.h"
-#include "ui/Console.h"
 
 namespace zorvek {
 

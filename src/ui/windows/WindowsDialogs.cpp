@@ -18,7 +18,10 @@ std::wstring dialogFilter(const FileFilter& filter) {
 
 FileDialog::FileDialog(Kind kind, const FileFilter& filter, HWND owner, std::string_view defaultExtension,
                        const std::u16string& initialName)
-    : kind_(kind), filter_(dialogFilter(filter)), defaultExtension_(utf8ToWide(defaultExtension)), path_(dialogPathUnits) {
+    : kind_(kind),
+      filter_(dialogFilter(filter)),
+      defaultExtension_(utf8ToWide(defaultExtension)),
+      path_(dialogPathUnits) {
     const std::size_t kept = std::min(initialName.size(), path_.size() - 1);
     std::copy_n(initialName.begin(), kept, path_.begin());
     request_.lStructSize = sizeof(OPENFILENAMEW);

@@ -1,7 +1,7 @@
 #include "ui/windows/WindowsKeys.h"
 
-#include "ui/Console.h"
 #include "base/TextEncoding.h"
+#include "ui/Console.h"
 
 #include <algorithm>
 

@@ -64,9 +64,9 @@ Chunk geometryStruct(const GeometrySpec& geometry) {
 
 Chunk textureChunk(const std::string& name) {
     constexpr std::uint32_t linearMipFilter = 0x1106;
-    return containerChunk(SectionType::Texture, {structChunk(ByteWriter().u32(linearMipFilter).take()),
-                                                 stringChunk(name), stringChunk(""),
-                                                 containerChunk(SectionType::Extension, {})});
+    return containerChunk(SectionType::Texture,
+                          {structChunk(ByteWriter().u32(linearMipFilter).take()), stringChunk(name), stringChunk(""),
+                           containerChunk(SectionType::Extension, {})});
 }
 
 Chunk materialChunk(const MaterialSpec& material) {

@@ -139,7 +139,7 @@ FrameSpec boneFrame(std::string name, const Vec3& translation, std::int32_t pare
                     std::vector<HAnimNodeSpec> hierarchy = {});
 
 struct MaterialSpec {
-    std::vector<std::string> textures;         // one Texture chunk each
+    std::vector<std::string> textures;          // one Texture chunk each
     std::optional<std::uint32_t> textureCount;  // default: textures.size()
 };
 

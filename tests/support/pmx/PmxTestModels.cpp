@@ -84,7 +84,7 @@ Converted convert(const DffModel& model, ConversionMode mode, const BoneTable& b
                   const PmxTexts& texts) {
     Converted result;
     const ByteBlock bytes = buildPmx(model, mode, bones, iks, texts,
-                                 [&](const std::string& message) { result.warnings.push_back(message); });
+                                     [&](const std::string& message) { result.warnings.push_back(message); });
     result.pmx = decodePmx(bytes);
     return result;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "support/pmx/PmxTestDecoder.h"
-#include "skeleton/ConversionMode.h"
 #include "dff/DffModel.h"
 #include "pmx/PmxWriter.h"
+#include "skeleton/ConversionMode.h"
+#include "support/pmx/PmxTestDecoder.h"
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 

@@ -57,11 +57,11 @@ struct TextureLayout {
     std::uint8_t depth = 32;
     std::optional<std::uint8_t> levelCount;  // default: levels.size()
     std::uint8_t rasterType = 4;
-    std::uint8_t compressionOrFlags = 0;  // Direct3D 8: DXT kind; 9: flags
-    Bytes palette;                        // R, G, B, A entries, written as given
-    std::vector<Bytes> levels;            // each after its size word
+    std::uint8_t compressionOrFlags = 0;                   // Direct3D 8: DXT kind; 9: flags
+    Bytes palette;                                         // R, G, B, A entries, written as given
+    std::vector<Bytes> levels;                             // each after its size word
     std::vector<std::optional<std::uint32_t>> levelSizes;  // replace the size words, by level
-    Bytes trailing;                       // after the levels, inside the Struct
+    Bytes trailing;                                        // after the levels, inside the Struct
     // Only the Struct, as the PS2 and other ports lay theirs out: the platform word then these bytes.
     std::optional<Bytes> otherPlatformPayload;
 };

@@ -20,10 +20,10 @@ enum class TxdPixelFormat {
     Argb1555,
     Rgb565,
     Argb4444,
-    Xrgb1555,    // "555"
-    Lum8,        // the red channel
+    Xrgb1555,  // "555"
+    Lum8,      // the red channel
     Bgra8888,
-    Bgrx8888,    // "888": padding byte 0xA5, which is no alpha
+    Bgrx8888,  // "888": padding byte 0xA5, which is no alpha
     Pal8,
     Pal4,        // as RenderWare's Direct3D drivers store it: 32 entries, a byte a pixel, depth 4
     Pal4Packed,  // 16 entries, two pixels a byte (low nibble first), depth 4

@@ -1,10 +1,10 @@
 // The pieces under the terminal console: UTF-8 keys, the line editor's prompt,
 // and the output that hands its current line to the editor.
+#include "ui/Console.h"
 #include "ui/terminal/LineEditor.h"
 #include "ui/terminal/TerminalInput.h"
 #include "ui/terminal/TerminalKeys.h"
 #include "ui/terminal/TerminalOutput.h"
-#include "ui/Console.h"
 
 #include <gtest/gtest.h>
 
@@ -72,8 +72,7 @@ TEST_P(AnswerKey, isTheFirstCharacter) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TerminalConsole, AnswerKey,
-                         testing::Values(AnswerKeyCase{"letter", "yes", 'y', "y"},
-                                         AnswerKeyCase{"empty", "", '\r', ""},
+                         testing::Values(AnswerKeyCase{"letter", "yes", 'y', "y"}, AnswerKeyCase{"empty", "", '\r', ""},
                                          AnswerKeyCase{"blank", " x", ' ', " "},
                                          AnswerKeyCase{"japanese", "はい", 0x306f, "は"},
                                          AnswerKeyCase{"delete", "\x7f", 0x7f, ""},
@@ -97,15 +96,14 @@ TEST_P(TypingColour, goesBeforeTheLastVisibleCharacter) {
     EXPECT_EQ(promptWithTypingColour(GetParam().prompt, "<C>"), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TerminalConsole, TypingColour,
-    testing::Values(PromptCase{"plain", "path> ", "path>\1<C>\2 "},
-                    PromptCase{"japaneseLast", "名前は", "名前\1<C>\2は"},
-                    PromptCase{"markedSequenceAtEnd", "a> \1\x1b[0m\2", "a>\1<C>\2 \1\x1b[0m\2"},
-                    PromptCase{"markedSequencesAround", "\1S\2x\1E\2", "\1S\2\1<C>\2x\1E\2"},
-                    PromptCase{"onlyInvisible", "\1\x1b[0m\2", "\1\x1b[0m\2"},
-                    PromptCase{"empty", "", ""}),
-    [](const testing::TestParamInfo<PromptCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(TerminalConsole, TypingColour,
+                         testing::Values(PromptCase{"plain", "path> ", "path>\1<C>\2 "},
+                                         PromptCase{"japaneseLast", "名前は", "名前\1<C>\2は"},
+                                         PromptCase{"markedSequenceAtEnd", "a> \1\x1b[0m\2", "a>\1<C>\2 \1\x1b[0m\2"},
+                                         PromptCase{"markedSequencesAround", "\1S\2x\1E\2", "\1S\2\1<C>\2x\1E\2"},
+                                         PromptCase{"onlyInvisible", "\1\x1b[0m\2", "\1\x1b[0m\2"},
+                                         PromptCase{"empty", "", ""}),
+                         [](const testing::TestParamInfo<PromptCase>& info) { return info.param.name; });
 
 // A pipe whose written bytes can be collected.
 class PipeEnds {

@@ -1,19 +1,19 @@
 // The console with piped input and output: every answer is a line, nothing is
 // coloured, and the transcript matches the scripted console's.
-#include "ui/terminal/TerminalConsole.h"
-#include "ui/ConsoleForms.h"
-#include "ui/PathPrompts.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
 #include "support/PipedConsoleCases.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
+#include "ui/ConsoleForms.h"
+#include "ui/PathPrompts.h"
+#include "ui/terminal/TerminalConsole.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <functional>
 #include <thread>
-#include <unistd.h>
 
 namespace zorvek {
 namespace {
@@ -74,12 +74,13 @@ TEST_P(PipedKeys, takeTheFirstCharacterOfEachLine) {
 
 std::vector<KeyCase> pipedKeyCases() {
     std::vector<KeyCase> cases = test::pipedKeyCasesOnEveryPlatform();
-    cases.insert(cases.end(), {
-        KeyCase{"twoByteCharacter", "\xc3\xa9!\n", true, {0xe9}, "\xc3\xa9"},
-        KeyCase{"fourByteCharacter", "\xf0\x9f\x98\x80\n", true, {0x1f600}, "\xf0\x9f\x98\x80"},
-        KeyCase{"cutSequenceIsItsFirstByte", "\xe6\x97\n", true, {0xe6}, ""},
-        KeyCase{"controlCharacterNotEchoed", "\t\n", true, {'\t'}, ""},
-    });
+    cases.insert(cases.end(),
+                 {
+                     KeyCase{"twoByteCharacter", "\xc3\xa9!\n", true, {0xe9}, "\xc3\xa9"},
+                     KeyCase{"fourByteCharacter", "\xf0\x9f\x98\x80\n", true, {0x1f600}, "\xf0\x9f\x98\x80"},
+                     KeyCase{"cutSequenceIsItsFirstByte", "\xe6\x97\n", true, {0xe6}, ""},
+                     KeyCase{"controlCharacterNotEchoed", "\t\n", true, {'\t'}, ""},
+                 });
     return cases;
 }
 
@@ -113,15 +114,13 @@ TEST_P(PipedLines, areEchoedWithTheirLineEnd) {
 
 const std::optional<std::string> noLine = std::nullopt;
 
-INSTANTIATE_TEST_SUITE_P(TerminalConsole, PipedLines,
-                         testing::Values(LineCase{"plain", "abc\n", {"abc", noLine}, "abc\n"},
-                                         LineCase{"crlf", "abc\r\n", {"abc"}, "abc\n"},
-                                         LineCase{"empty", "\n", {""}, "\n"},
-                                         LineCase{"lastWithoutLineEnd", "x", {"x", noLine}, "x\n"},
-                                         LineCase{"nothing", "", {noLine}, ""},
-                                         LineCase{"blanksKept", "  a b \n", {"  a b "}, "  a b \n"},
-                                         LineCase{"several", "one\ntwo\n", {"one", "two", noLine}, "one\ntwo\n"}),
-                         [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    TerminalConsole, PipedLines,
+    testing::Values(LineCase{"plain", "abc\n", {"abc", noLine}, "abc\n"}, LineCase{"crlf", "abc\r\n", {"abc"}, "abc\n"},
+                    LineCase{"empty", "\n", {""}, "\n"}, LineCase{"lastWithoutLineEnd", "x", {"x", noLine}, "x\n"},
+                    LineCase{"nothing", "", {noLine}, ""}, LineCase{"blanksKept", "  a b \n", {"  a b "}, "  a b \n"},
+                    LineCase{"several", "one\ntwo\n", {"one", "two", noLine}, "one\ntwo\n"}),
+    [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });
 
 TEST(TerminalConsolePipe, keyThenLineReadConsecutiveLines) {
     std::optional<int> key;

@@ -1,18 +1,15 @@
 // The console on a pseudo-terminal, as a user at a terminal meets it: each test
 // runs the console in a child process whose terminal this test plays.
-#include "ui/terminal/TerminalConsole.h"
-#include "ui/ConsoleForms.h"
-#include "ui/PathPrompts.h"
 #include "base/TextEncoding.h"
 #include "support/PipedConsoleCases.h"
 #include "support/TempDir.h"
+#include "ui/ConsoleForms.h"
+#include "ui/PathPrompts.h"
+#include "ui/terminal/TerminalConsole.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <csignal>
 #include <fcntl.h>
-#include <functional>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -20,6 +17,9 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <chrono>
+#include <csignal>
+#include <functional>
 
 namespace zorvek {
 namespace {
@@ -42,8 +42,8 @@ termios modeOf(int fd) {
 }
 
 bool sameMode(const termios& a, const termios& b) {
-    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_lflag == b.c_lflag &&
-           a.c_cc[VMIN] == b.c_cc[VMIN] && a.c_cc[VTIME] == b.c_cc[VTIME];
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_lflag == b.c_lflag && a.c_cc[VMIN] == b.c_cc[VMIN] &&
+           a.c_cc[VTIME] == b.c_cc[VTIME];
 }
 
 // The program: the pseudo-terminal is its standard input and output.
@@ -237,7 +237,6 @@ bool exitedNormally(int status) {
 
 // --- Colours and title -------------------------------------------------------
 
-
 struct ColourCase {
     const char* name;
     Environment environment;
@@ -256,16 +255,14 @@ TEST_P(TerminalColours, followTheEnvironment) {
     EXPECT_EQ(session.transcript(), GetParam().output);
 }
 
-const std::string colouredOutput =
-    "\x1b]0;ZORVEK\x07\x1b[96m見出し\n\x1b[0m\x1b[91me\x1b[93mw\x1b[97mi\x1b[0m\n";
+const std::string colouredOutput = "\x1b]0;ZORVEK\x07\x1b[96m見出し\n\x1b[0m\x1b[91me\x1b[93mw\x1b[97mi\x1b[0m\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    TerminalConsole, TerminalColours,
-    testing::Values(ColourCase{"coloured", {"xterm", nullptr}, colouredOutput},
-                    ColourCase{"emptyNoColorIgnored", {"xterm", ""}, colouredOutput},
-                    ColourCase{"noColor", {"xterm", "1"}, "\x1b]0;ZORVEK\x07見出し\newi\n"},
-                    ColourCase{"dumbTerminal", {"dumb", nullptr}, "見出し\newi\n"}),
-    [](const testing::TestParamInfo<ColourCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(TerminalConsole, TerminalColours,
+                         testing::Values(ColourCase{"coloured", {"xterm", nullptr}, colouredOutput},
+                                         ColourCase{"emptyNoColorIgnored", {"xterm", ""}, colouredOutput},
+                                         ColourCase{"noColor", {"xterm", "1"}, "\x1b]0;ZORVEK\x07見出し\newi\n"},
+                                         ColourCase{"dumbTerminal", {"dumb", nullptr}, "見出し\newi\n"}),
+                         [](const testing::TestParamInfo<ColourCase>& info) { return info.param.name; });
 
 // --- Single keys ---------------------------------------------------------------
 
@@ -278,7 +275,8 @@ Body readKeys(int count, bool echo) {
             const termios before = modeOf(STDIN_FILENO);
             const std::optional<int> key = console.readKey(echo);
             const bool restored = sameMode(before, modeOf(STDIN_FILENO));
-            printLine(console, std::string(" =").append(key ? std::to_string(*key) : "end").append(restored ? "" : " changed"));
+            printLine(console,
+                      std::string(" =").append(key ? std::to_string(*key) : "end").append(restored ? "" : " changed"));
         }
     };
 }
@@ -326,11 +324,11 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{"japanese", {"日"}, true, "K1> 日 =26085\n"},
                     KeyCase{"accented", {"\xc3\xa9"}, true, "K1> \xc3\xa9 =233\n"},
                     KeyCase{"escapeAlone", {"\x1b", "b"}, true, "K1>  =27\nK2> b =98\n"},
-                    KeyCase{"controlDIsTheEnd", {"\x04"}, true, "K1>  =end\n"},
-                    sequenceCase("arrowUp", "\x1b[A"), sequenceCase("arrowApplicationMode", "\x1bOA"),
-                    sequenceCase("functionKey1", "\x1bOP"), sequenceCase("functionKey5", "\x1b[15~"),
-                    sequenceCase("controlArrow", "\x1b[1;5C"), sequenceCase("linuxConsoleF1", "\x1b[[A"),
-                    sequenceCase("altLetter", "\x1bx"), sequenceCase("altArrow", "\x1b\x1b[A")),
+                    KeyCase{"controlDIsTheEnd", {"\x04"}, true, "K1>  =end\n"}, sequenceCase("arrowUp", "\x1b[A"),
+                    sequenceCase("arrowApplicationMode", "\x1bOA"), sequenceCase("functionKey1", "\x1bOP"),
+                    sequenceCase("functionKey5", "\x1b[15~"), sequenceCase("controlArrow", "\x1b[1;5C"),
+                    sequenceCase("linuxConsoleF1", "\x1b[[A"), sequenceCase("altLetter", "\x1bx"),
+                    sequenceCase("altArrow", "\x1b\x1b[A")),
     [](const testing::TestParamInfo<KeyCase>& info) { return info.param.name; });
 
 // --- Typed lines -------------------------------------------------------------------
@@ -365,7 +363,10 @@ TEST_P(TerminalLines, useTheTerminalsOwnEditingAndEcho) {
 
 INSTANTIATE_TEST_SUITE_P(TerminalConsole, TerminalLines,
                          testing::Values(LineCase{"word", "hello\r", "L> hello\n[hello]\n"},
-                                         LineCase{"erased", "ab\x7f" "c\r", "L> ab\b \bc\n[ac]\n"},
+                                         LineCase{"erased",
+                                                  "ab\x7f"
+                                                  "c\r",
+                                                  "L> ab\b \bc\n[ac]\n"},
                                          LineCase{"controlDIsTheEnd", "\x04", "L> [end]\n"}),
                          [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });
 
@@ -415,13 +416,15 @@ INSTANTIATE_TEST_SUITE_P(TerminalConsole, TerminalSignals,
                          [](const testing::TestParamInfo<SignalCase>& info) { return info.param.name; });
 
 TEST(TerminalConsolePty, controlZStopsWithTheTerminalRestoredAndContinuesReadingKeys) {
-    TerminalSession session([](TerminalConsole& console) {
-        console.setColour(Colour::Input);
-        console.write("K1> ");
-        const std::optional<int> key = console.readKey(true);
-        console.setDefaultColour();
-        printLine(console, std::string(" =").append(std::to_string(key.value_or(0))));
-    }, Environment{.jobControl = true});
+    TerminalSession session(
+        [](TerminalConsole& console) {
+            console.setColour(Colour::Input);
+            console.write("K1> ");
+            const std::optional<int> key = console.readKey(true);
+            console.setDefaultColour();
+            printLine(console, std::string(" =").append(std::to_string(key.value_or(0))));
+        },
+        Environment{.jobControl = true});
     ASSERT_TRUE(session.waitForText("K1> "));
     ASSERT_TRUE(session.waitForKeyMode());
     session.type("\x1a");
@@ -499,7 +502,11 @@ INSTANTIATE_TEST_SUITE_P(
                     OpenCase{"nameWithBlank", {"a b.dff"}, "/a\t\r", "a b.dff"},
                     OpenCase{"japaneseName", {"日本語.dff"}, "/日\t\r", "日本語.dff"},
                     OpenCase{"intoFolder", {"sub/inner.dff"}, "/su\ti\t\r", "sub/inner.dff"},
-                    OpenCase{"backspace", {"abc.dff"}, "/abx\x7f" "c.dff\r", "abc.dff"},
+                    OpenCase{"backspace",
+                             {"abc.dff"},
+                             "/abx\x7f"
+                             "c.dff\r",
+                             "abc.dff"},
                     OpenCase{"cursorLeft", {"abc.dff"}, "/bc.dff\x1b[D\x1b[D\x1b[D\x1b[D\x1b[D\x1b[Da\r", "abc.dff"}),
     [](const testing::TestParamInfo<OpenCase>& info) { return info.param.name; });
 
