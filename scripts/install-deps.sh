@@ -5,7 +5,7 @@ set -euo pipefail
 
 declare -A groups=(
     [build]="cmake ninja-build g++ pkg-config libboost-dev libedit-dev libcli11-dev libsquish-dev libstb-dev libglm-dev libdeflate-dev"
-    [tests]="googletest libgtest-dev"
+    [tests]="googletest libgtest-dev clang-format"
     [fuzz]="clang libclang-rt-14-dev"
     [windows]="g++-mingw-w64-x86-64-posix wine wine64 zip dpkg-dev"
     [bench]="time"

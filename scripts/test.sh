@@ -4,6 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh build tests
+# The tree keeps the style of .clang-format (Debian's clang-format 14).
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
 (cd tests/pmx/mmd-parser && npm ci --no-audit --no-fund --silent)
 (cd tests/motion/three && npm ci --no-audit --no-fund --silent)
 cmake --preset default
