@@ -2,11 +2,19 @@
 #include "tables/IkTable.h"
 
 #include "base/FileIo.h"
+#include "base/TextBlanks.h"
+#include "base/TextEncoding.h"
 
 #include "TableTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zorvek {
@@ -14,60 +22,94 @@ namespace {
 
 const std::filesystem::path dataFolder = ZORVEK_SOURCE_DIR "/data";
 
-struct ShippedBone {
+// The game's skin bones: the ids and frame names of its standard ped
+// skeleton (the node table of every San Andreas ped), not bones.dat's rows.
+struct GameBone {
     std::uint32_t boneId;
-    std::u16string infoName;
-    std::u16string mmdName;
-    Vec3 direction;
+    std::string_view frameName;
 };
 
-// The skin bones of the game's characters; +x is the character's left.
-const std::vector<ShippedBone> shippedBones = {
-    {0, u"Root", u"センター", {0, 0, -1}},
-    {1, u"Pelvis", u"下半身", {0, 1, 0}},
-    {2, u"Spine", u"上半身", {0, 1, 0}},
-    {3, u"Spine1", u"上半身2", {0, 1, 0}},
-    {4, u"Neck", u"首", {0, 0.9707f, -0.2402f}},
-    {5, u"Head", u"頭", {0, 0.9975f, -0.0702f}},
-    {8, u"Jaw", u"あご", {0, -0.4229f, -0.9062f}},
-    {6, u"L Brow", u"左眉", {0.1519f, 0.1114f, -0.9821f}},
-    {7, u"R Brow", u"右眉", {-0.1519f, 0.1114f, -0.9821f}},
-    {31, u"L Clavicle", u"左肩", {0.9707f, -0.2402f, 0}},
-    {21, u"R Clavicle", u"右肩", {-0.9707f, -0.2402f, 0}},
-    {32, u"L UpperArm", u"左腕", {0.8f, -0.6f, 0}},
-    {22, u"R UpperArm", u"右腕", {-0.8f, -0.6f, 0}},
-    {33, u"L ForeArm", u"左ひじ", {0.8f, -0.6f, 0}},
-    {23, u"R ForeArm", u"右ひじ", {-0.8f, -0.6f, 0}},
-    {34, u"L Hand", u"左手首", {0.8f, -0.6f, 0}},
-    {24, u"R Hand", u"右手首", {-0.8f, -0.6f, 0}},
-    {35, u"L Finger", u"左人指１", {0.5821f, -0.8131f, 0}},
-    {25, u"R Finger", u"右人指１", {-0.5821f, -0.8131f, 0}},
-    {36, u"L Finger01", u"左人指２", {0.0941f, -0.9956f, 0}},
-    {26, u"R Finger01", u"右人指２", {-0.0941f, -0.9956f, 0}},
-    {302, u"L breast", u"左胸", {0.0399f, 0.1497f, -0.9879f}},
-    {301, u"R breast", u"右胸", {-0.0399f, 0.1497f, -0.9879f}},
-    {201, u"Belly", u"腹", {0, 0.0300f, -0.9996f}},
-    {41, u"L Thigh", u"左足", {0, -1, 0}},
-    {51, u"R Thigh", u"右足", {0, -1, 0}},
-    {42, u"L Calf", u"左ひざ", {0, -1, 0}},
-    {52, u"R Calf", u"右ひざ", {0, -1, 0}},
-    {43, u"L Foot", u"左足首", {0, -1, 0}},
-    {53, u"R Foot", u"右足首", {0, -1, 0}},
-    {44, u"L Toe0", u"左つま先", {0, 0, -1}},
-    {54, u"R Toe0", u"右つま先", {0, 0, -1}},
+const std::vector<GameBone> gameBones = {
+    {0, "Root"},         {1, " Pelvis"},
+    {2, " Spine"},       {3, " Spine1"},
+    {4, " Neck"},        {5, " Head"},
+    {8, "Jaw"},          {6, "L Brow"},
+    {7, "R Brow"},       {31, "Bip01 L Clavicle"},
+    {32, " L UpperArm"}, {33, " L ForeArm"},
+    {34, " L Hand"},     {35, " L Finger"},
+    {36, "L Finger01"},  {21, "Bip01 R Clavicle"},
+    {22, " R UpperArm"}, {23, " R ForeArm"},
+    {24, " R Hand"},     {25, " R Finger"},
+    {26, "R Finger01"},  {302, "L breast"},
+    {301, "R breast"},   {201, "Belly"},
+    {41, " L Thigh"},    {42, " L Calf"},
+    {43, " L Foot"},     {44, " L Toe0"},
+    {51, " R Thigh"},    {52, " R Calf"},
+    {53, " R Foot"},     {54, " R Toe0"},
 };
 
-TEST(ShippedTables, BonesDatHoldsEverySkinBone) {
+// What mode 2 names a bone: its frame name without the blanks around it and
+// without 3ds Max's "Bip01 " (the clavicles' names must fit VMD's 15 bytes with "@id").
+std::u16string infoNameOf(std::string_view frameName) {
+    std::string name(trimBlanks(frameName));
+    if (name.starts_with("Bip01 ")) {
+        name.erase(0, 6);
+    }
+    return utf8ToUtf16(name);
+}
+
+// The standard MMD names that motions made for standard models key.
+const std::vector<std::pair<std::uint32_t, std::u16string>> standardMmdNames = {
+    {0, u"センター"}, {1, u"下半身"},  {2, u"上半身"},  {3, u"上半身2"},   {4, u"首"},      {5, u"頭"},
+    {31, u"左肩"},    {32, u"左腕"},   {33, u"左ひじ"}, {34, u"左手首"},   {21, u"右肩"},   {22, u"右腕"},
+    {23, u"右ひじ"},  {24, u"右手首"}, {41, u"左足"},   {42, u"左ひざ"},   {43, u"左足首"}, {44, u"左つま先"},
+    {51, u"右足"},    {52, u"右ひざ"}, {53, u"右足首"}, {54, u"右つま先"},
+};
+
+TEST(ShippedTables, BonesDatNamesEveryGameSkinBone) {
     const BoneTable table = loadBoneTable(dataFolder);
-    EXPECT_EQ(table.size(), shippedBones.size());
-    for (const ShippedBone& bone : shippedBones) {
+    EXPECT_EQ(table.size(), gameBones.size());
+    std::set<std::u16string> mmdNames;
+    for (const GameBone& bone : gameBones) {
         SCOPED_TRACE(bone.boneId);
         const BoneTableEntry* entry = table.find(bone.boneId);
         ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(entry->infoName, bone.infoName);
-        EXPECT_EQ(entry->mmdName, bone.mmdName);
-        EXPECT_EQ(entry->direction, bone.direction);
+        EXPECT_EQ(entry->infoName, infoNameOf(bone.frameName));
+        EXPECT_FALSE(entry->mmdName.empty());
+        EXPECT_TRUE(mmdNames.insert(entry->mmdName).second) << "an MMD name used twice";
+        const Vec3& d = entry->direction;
+        EXPECT_NEAR(std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z), 1.0f, 1e-3f) << "a direction of unit length";
     }
+    for (const auto& [boneId, name] : standardMmdNames) {
+        ASSERT_NE(table.find(boneId), nullptr) << boneId;
+        EXPECT_EQ(table.find(boneId)->mmdName, name) << boneId;
+    }
+}
+
+// +x is the character's left: a right bone mirrors its left one, in name and direction.
+TEST(ShippedTables, RightBonesMirrorTheLeftOnes) {
+    const BoneTable table = loadBoneTable(dataFolder);
+    std::size_t pairs = 0;
+    for (const GameBone& left : gameBones) {
+        const std::u16string leftName = infoNameOf(left.frameName);
+        if (!leftName.starts_with(u"L ")) {
+            continue;
+        }
+        const auto right = std::find_if(gameBones.begin(), gameBones.end(), [&](const GameBone& bone) {
+            return infoNameOf(bone.frameName) == u"R " + leftName.substr(2);
+        });
+        ASSERT_NE(right, gameBones.end()) << utf16ToUtf8(leftName);
+        SCOPED_TRACE(utf16ToUtf8(leftName));
+        const BoneTableEntry& l = *table.find(left.boneId);
+        const BoneTableEntry& r = *table.find(right->boneId);
+        ASSERT_TRUE(l.mmdName.starts_with(u"左") && r.mmdName.starts_with(u"右"));
+        EXPECT_EQ(l.mmdName.substr(1), r.mmdName.substr(1));
+        EXPECT_EQ(r.direction.x, -l.direction.x);
+        EXPECT_EQ(r.direction.y, l.direction.y);
+        EXPECT_EQ(r.direction.z, l.direction.z);
+        ++pairs;
+    }
+    EXPECT_EQ(pairs, 12u);  // brows, clavicles, arms, forearms, hands, two fingers, breasts, the four leg bones
 }
 
 float radians(float degrees) {
