@@ -1,38 +1,21 @@
 #include "ifp/Anp3Reader.h"
 
+#include "ifp/Anp3Layout.h"
 #include "ifp/IfpReading.h"
 
 namespace zorvek {
 
 namespace {
 
-constexpr std::size_t nameSize = 24;
-// The fixed part of the file, of an animation and of an object: a name and three words.
-constexpr std::size_t headerSize = nameSize + 12;
+using anp3::FrameType;
+using anp3::headerSize;
+using anp3::keySize;
+using anp3::nameSize;
 
-// Compressed keys: quaternion parts in 1/4096, translations in 1/1024, times in 1/60 s.
-constexpr float rotationScale = 4096.0f;
-constexpr float translationScale = 1024.0f;
-constexpr float ticksPerSecond = 60.0f;
-
-enum class FrameType : std::uint32_t {
-    Rotation = 1,
-    RotationTranslation = 2,
-    CompressedRotation = 3,
-    CompressedRotationTranslation = 4,
-};
-
-// Only the frame type tells the size of a key: modded files break the
-// animation's frame data size and flags, which are therefore not read.
-std::size_t keySize(FrameType type) {
-    switch (type) {
-    case FrameType::Rotation: return 20;
-    case FrameType::RotationTranslation: return 32;
-    case FrameType::CompressedRotation: return 10;
-    case FrameType::CompressedRotationTranslation: return 16;
-    }
-    return 0;
-}
+// In single precision, as the game divides.
+constexpr float rotationScale = static_cast<float>(anp3::rotationScale);
+constexpr float translationScale = static_cast<float>(anp3::translationScale);
+constexpr float ticksPerSecond = static_cast<float>(anp3::ticksPerSecond);
 
 Vec4 readRotation(ByteReader& input) {
     Vec4 q;

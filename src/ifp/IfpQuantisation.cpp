@@ -32,7 +32,7 @@ std::array<std::int16_t, 4> compressedRotation(const Vec4& rotation) {
     std::array<std::int16_t, 4> stored{};
     for (std::size_t i = 0; i < stored.size(); ++i) {
         // Within ±1 once normalised: 16 bits always hold it.
-        const std::optional<std::int16_t> part = roundToI16(parts[i] / length * ifpRotationScale);
+        const std::optional<std::int16_t> part = roundToI16(parts[i] / length * anp3::rotationScale);
         if (!part) {
             throw std::logic_error("a normalised IFP rotation outside ±1");
         }
@@ -43,7 +43,7 @@ std::array<std::int16_t, 4> compressedRotation(const Vec4& rotation) {
 
 Vec4 storedRotation(const Vec4& rotation) {
     const std::array<std::int16_t, 4> stored = compressedRotation(rotation);
-    const auto read = [](std::int16_t part) { return static_cast<float>(part / ifpRotationScale); };
+    const auto read = [](std::int16_t part) { return static_cast<float>(part / anp3::rotationScale); };
     return {read(stored[0]), read(stored[1]), read(stored[2]), read(stored[3])};
 }
 

@@ -5,15 +5,13 @@
 // values the file will hold.
 
 #include "base/Math.h"
+#include "ifp/Anp3Layout.h"
 
 #include <array>
 #include <cstdint>
 #include <optional>
 
 namespace zorvek {
-
-inline constexpr double ifpRotationScale = 4096;
-inline constexpr double ifpTranslationScale = 1024;
 
 // The nearest 16-bit integer, halves away from zero as std::lround rounds,
 // by integer arithmetic alone: neither the rounding mode nor the C library

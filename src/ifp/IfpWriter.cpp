@@ -1,5 +1,7 @@
 #include "ifp/IfpWriter.h"
 
+#include "ifp/Anp3Layout.h"
+
 #include "base/BlockWriter.h"
 #include "base/UserMessageError.h"
 #include "ifp/Anp3Reader.h"
@@ -19,20 +21,18 @@ namespace zorvek {
 
 namespace {
 
-constexpr std::string_view magic = "ANP3";
-constexpr std::size_t nameSize = 24;
-// The file's header, an animation's and an object's: a name and three words
-// (the file's magic and size take the place of its name's first eight bytes).
-constexpr std::size_t headerSize = nameSize + 12;
+using anp3::headerSize;
+using anp3::magic;
+using anp3::nameSize;
+using anp3::ticksPerSecond;
 // The name field always ends in a NUL, as in the game's files.
 constexpr std::size_t longestName = nameSize - 1;
 
-constexpr double ticksPerSecond = 60;
-
-constexpr std::uint32_t rotationFrameType = 3;
-constexpr std::uint32_t rotationTranslationFrameType = 4;
-constexpr std::size_t compressedRotationSize = 10;
-constexpr std::size_t compressedRotationTranslationSize = 16;
+constexpr auto rotationFrameType = static_cast<std::uint32_t>(anp3::FrameType::CompressedRotation);
+constexpr auto rotationTranslationFrameType =
+    static_cast<std::uint32_t>(anp3::FrameType::CompressedRotationTranslation);
+constexpr std::size_t compressedRotationSize = anp3::keySize(anp3::FrameType::CompressedRotation);
+constexpr std::size_t compressedRotationTranslationSize = anp3::keySize(anp3::FrameType::CompressedRotationTranslation);
 // The game allocates one block for all keys of an animation with this flag.
 constexpr std::uint32_t animationFlags = 1;
 
@@ -134,7 +134,7 @@ private:
             if (!std::isfinite(part)) {
                 throw std::invalid_argument("an IFP key's translation is not finite");
             }
-            const std::optional<std::int16_t> stored = roundToI16(static_cast<double>(part) * ifpTranslationScale);
+            const std::optional<std::int16_t> stored = roundToI16(static_cast<double>(part) * anp3::translationScale);
             if (!stored) {
                 throw UserMessageError("ルートの移動がIFPに書ける範囲 (±32m) を超えています: " +
                                        shownAnimationName(animation_.name));

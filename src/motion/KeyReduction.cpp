@@ -18,7 +18,7 @@ struct StoredKey {
 };
 
 double stored(float value) {
-    return std::round(static_cast<double>(value) * ifpTranslationScale) / ifpTranslationScale;
+    return std::round(static_cast<double>(value) * anp3::translationScale) / anp3::translationScale;
 }
 
 class SpanCheck {

@@ -5,7 +5,8 @@
 
 namespace zorvek {
 
-// Chunk type ids of the RenderWare sections that the DFF and TXD readers open.
+// Chunk type ids of the RenderWare sections that the DFF and TXD readers open
+// and the tests' builders write.
 enum class SectionType : std::uint32_t {
     Struct = 0x1,
     String = 0x2,
@@ -16,9 +17,11 @@ enum class SectionType : std::uint32_t {
     FrameList = 0xE,
     Geometry = 0xF,
     Clump = 0x10,
+    Atomic = 0x14,
     TextureNative = 0x15,
     TextureDictionary = 0x16,
     GeometryList = 0x1A,
+    MorphPLG = 0x105,
     SkinPLG = 0x116,
     HAnimPLG = 0x11E,
     BinMeshPLG = 0x50E,
@@ -41,9 +44,11 @@ constexpr std::string_view sectionName(SectionType type) {
     case SectionType::FrameList: return "FrameList";
     case SectionType::Geometry: return "Geometry";
     case SectionType::Clump: return "Clump";
+    case SectionType::Atomic: return "Atomic";
     case SectionType::TextureNative: return "TextureNative";
     case SectionType::TextureDictionary: return "TextureDictionary";
     case SectionType::GeometryList: return "GeometryList";
+    case SectionType::MorphPLG: return "MorphPLG";
     case SectionType::SkinPLG: return "SkinPLG";
     case SectionType::HAnimPLG: return "HAnimPLG";
     case SectionType::BinMeshPLG: return "BinMeshPLG";

@@ -1,5 +1,7 @@
 #include "vmd/VmdReader.h"
 
+#include "vmd/VmdLayout.h"
+
 #include "base/ByteReader.h"
 #include "base/FileIo.h"
 #include "base/UserMessageError.h"
@@ -15,22 +17,7 @@ namespace zorvek {
 
 namespace {
 
-constexpr std::string_view magic = "Vocaloid Motion Data 0002";
-constexpr std::string_view oldMagic = "Vocaloid Motion Data file";
-// The header field is wider than either text; what follows the text is not read.
-constexpr std::size_t magicFieldSize = 30;
-constexpr std::size_t modelNameSize = 20;
-constexpr std::size_t oldModelNameSize = 10;
-
-constexpr std::size_t boneNameSize = 15;
-// Name, frame, position, rotation quaternion, interpolation.
-constexpr std::size_t boneKeySize = boneNameSize + 4 + 12 + 16 + 64;
-static_assert(boneKeySize == 111);
-
-constexpr std::size_t ikNameSize = 20;
-// Frame, shown, IK count; then per IK its name and whether it is on.
-constexpr std::size_t showIkFrameHeadSize = 4 + 1 + 4;
-constexpr std::size_t ikStateSize = ikNameSize + 1;
+using namespace vmd;
 
 // The sections between the bone keys and the show/IK frames, which the
 // conversion does not use: a count, then keys of a fixed size.
@@ -39,10 +26,10 @@ struct SkippedSection {
     std::size_t keySize;
 };
 constexpr SkippedSection skippedSections[] = {
-    {"モーフキー", 15 + 4 + 4},                    // name, frame, weight
-    {"カメラキー", 4 + 4 + 12 + 12 + 24 + 4 + 1},  // frame, distance, target, angles, curves, view angle, perspective
-    {"照明キー", 4 + 12 + 12},                     // frame, colour, direction
-    {"セルフ影キー", 4 + 1 + 4},                   // frame, mode, distance
+    {"モーフキー", morphKeySize},
+    {"カメラキー", cameraKeySize},
+    {"照明キー", lightKeySize},
+    {"セルフ影キー", selfShadowKeySize},
 };
 
 bool startsWith(std::span<const std::uint8_t> bytes, std::string_view text) {

@@ -1,5 +1,7 @@
 #include "vmd/VmdWriter.h"
 
+#include "vmd/VmdLayout.h"
+
 #include "base/BlockWriter.h"
 #include "base/ShiftJis.h"
 #include "base/TextEncoding.h"
@@ -16,18 +18,7 @@
 namespace zorvek {
 namespace {
 
-constexpr std::string_view magic = "Vocaloid Motion Data 0002";
-constexpr std::size_t magicSize = 30;
-constexpr std::size_t modelNameSize = 20;
-constexpr std::size_t boneNameSize = 15;
-constexpr std::size_t ikNameSize = 20;
-
-// Name, frame, position, rotation quaternion, interpolation.
-constexpr std::size_t boneKeySize = boneNameSize + 4 + 12 + 16 + 64;
-static_assert(boneKeySize == 111);
-// Frame, shown, IK count; then per IK its name and whether it is on.
-constexpr std::size_t showIkKeyHeadSize = 4 + 1 + 4;
-constexpr std::size_t ikSwitchSize = ikNameSize + 1;
+using namespace vmd;
 
 // Morph, camera, light and self-shadow key counts, all zero.
 constexpr std::size_t emptySectionCount = 4;
@@ -55,7 +46,7 @@ std::string fieldName(std::u16string_view name, std::size_t width, bool& cut) {
 }
 
 void writeHeader(BlockWriter& out, const VmdMotion& motion) {
-    out.appendFixedText(magic, magicSize);
+    out.appendFixedText(magic, magicFieldSize);
     bool cut = false;
     out.appendFixedText(fieldName(motion.modelName, modelNameSize, cut), modelNameSize);
 }
@@ -109,13 +100,13 @@ void writeShowIkKeys(BlockWriter& out, const VmdMotion& motion) {
 }  // namespace
 
 std::size_t vmdFileSize(const VmdMotion& motion) {
-    std::size_t size = magicSize + modelNameSize + 4 + countOf(boneKeyCount(motion)) * boneKeySize;
+    std::size_t size = magicFieldSize + modelNameSize + 4 + countOf(boneKeyCount(motion)) * boneKeySize;
     size += emptySectionCount * 4;
     // The show/IK key count, refused like the others when it cannot be written.
     countOf(motion.showIkKeys.size());
     size += 4;
     for (const VmdShowIkKey& key : motion.showIkKeys) {
-        size += showIkKeyHeadSize + countOf(key.iks.size()) * ikSwitchSize;
+        size += showIkFrameHeadSize + countOf(key.iks.size()) * ikStateSize;
     }
     return size;
 }

@@ -170,11 +170,12 @@ TEST(SectionSearch, EverySectionTypeHasItsName) {
         {SectionType::Clump, "Clump"},           {SectionType::GeometryList, "GeometryList"},
         {SectionType::SkinPLG, "SkinPLG"},       {SectionType::HAnimPLG, "HAnimPLG"},
         {SectionType::BinMeshPLG, "BinMeshPLG"}, {SectionType::Frame, "Frame"},
+        {SectionType::Atomic, "Atomic"},         {SectionType::MorphPLG, "MorphPLG"},
     };
     for (const auto& [type, name] : names) {
         EXPECT_EQ(sectionName(type), name);
     }
-    EXPECT_EQ(sectionName(static_cast<SectionType>(0x14)), "Unknown");
+    EXPECT_EQ(sectionName(static_cast<SectionType>(0x13)), "Unknown");
 
     const Bytes file = serialize({structChunk({}), containerChunk(SectionType::Extension, {}),
                                   containerChunk(SectionType::Texture, {}), containerChunk(SectionType::Material, {}),

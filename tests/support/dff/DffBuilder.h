@@ -61,8 +61,8 @@ void putI32(Bytes& bytes, std::size_t offset, std::int32_t value);
 // ---------------------------------------------------------------- chunks
 
 // Chunk types the reader never opens but real files hold.
-inline constexpr std::uint32_t atomicType = 0x14;
-inline constexpr std::uint32_t morphPlgType = 0x105;
+inline constexpr std::uint32_t atomicType = typeId(SectionType::Atomic);
+inline constexpr std::uint32_t morphPlgType = typeId(SectionType::MorphPLG);
 
 struct Chunk {
     std::uint32_t type = 0;
