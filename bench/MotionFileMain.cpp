@@ -15,7 +15,6 @@
 #include "jobs/ConvertJob.h"
 #include "jobs/MotionJob.h"
 #include "motion/MotionRig.h"
-#include "pmx/PmxBonePlan.h"
 #include "vmd/VmdReader.h"
 #include "vmd/VmdWriter.h"
 
@@ -177,8 +176,8 @@ double convertOnce(const Paths& paths, bool allKeys) {
     const ConversionTables tables = loadConversionTables(paths.tables);
     const VmdFile motion = readVmdFile(paths.vmd);
     const JobReport report;
-    DffConversion model = DffConversion::fromFile(paths.dff, report.warn);
-    model.prepare(ConversionMode::NamesAndAxes, tables);
+    const PreparedConversion model =
+        DffConversion::fromFile(paths.dff, report.warn).prepare(ConversionMode::NamesAndAxes, tables);
     const MotionTarget target(model, tables);
     AnimationOutput output;
     output.path = paths.ifp;
@@ -220,12 +219,9 @@ int main(int argc, char** argv) {
         std::size_t keys = 0;
         {
             const ConversionTables tables = loadConversionTables(paths.tables);
-            DffConversion model = DffConversion::fromFile(paths.dff, [](const std::string&) {});
-            model.prepare(ConversionMode::NamesAndAxes, tables);
-            const MotionRig rig =
-                makeMotionRig(model.model(), ConversionMode::NamesAndAxes,
-                              planBones(model.model(), ConversionMode::NamesAndAxes, tables.bones, tables.iks),
-                              tables.iks, model.modelName());
+            const PreparedConversion model = DffConversion::fromFile(paths.dff, [](const std::string&) {
+                                             }).prepare(ConversionMode::NamesAndAxes, tables);
+            const MotionRig rig = makeMotionRig(model, tables);
             const VmdMotion motion = everyFrameMotion(rig);
             for (const VmdBoneTrack& track : motion.tracks) {
                 keys += track.keys.size();

@@ -56,9 +56,9 @@ int runVmdToIfp(CliReporter& report, const AnimationOptions& options, const fs::
             loadConversionTables(options.tablesFolder.empty() ? defaultTables : utf8ToPath(options.tablesFolder));
         jobReport.progress("読み込んでいます...");
         const VmdFile motion = readVmdFile(input);
-        DffConversion model = DffConversion::fromFile(modelPath, jobReport.warn);
+        DffConversion read = DffConversion::fromFile(modelPath, jobReport.warn);
         jobReport.progress("読み込みが完了しました");
-        model.prepare(conversionModeNamed(options.mode), tables);
+        const PreparedConversion model = std::move(read).prepare(conversionModeNamed(options.mode), tables);
         const MotionTarget target(model, tables);
         jobReport.progress("出力しています...");
         writeAnimationFile(target, motion, request, animationOutput(options, input, modelPath), jobReport);

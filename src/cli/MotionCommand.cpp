@@ -61,7 +61,7 @@ int runIfpToVmd(CliReporter& report, const MotionOptions& options, const fs::pat
     ConversionTables tables;
     const fs::path tablesFolder = options.tablesFolder.empty() ? defaultTables : utf8ToPath(options.tablesFolder);
     const fs::path modelPath = utf8ToPath(options.model);
-    std::optional<DffConversion> model;
+    std::optional<PreparedConversion> model;
     std::optional<MotionTarget> target;
     const bool ready = runJob(report, [&] {
         selected = selectAnimations(*file, options.animations);
@@ -70,9 +70,9 @@ int runIfpToVmd(CliReporter& report, const MotionOptions& options, const fs::pat
         }
         tables = loadConversionTables(tablesFolder);
         jobReport.progress("読み込んでいます...");
-        model.emplace(DffConversion::fromFile(modelPath, jobReport.warn));
+        DffConversion read = DffConversion::fromFile(modelPath, jobReport.warn);
         jobReport.progress("読み込みが完了しました");
-        model->prepare(conversionModeNamed(options.mode), tables);
+        model.emplace(std::move(read).prepare(conversionModeNamed(options.mode), tables));
         target.emplace(*model, tables);
     });
     if (!ready) {

@@ -26,7 +26,7 @@ struct MeshSplit {
     LargeArray<std::uint32_t> indices;
 };
 
-// The first clump of a DFF file, as the conversion needs it.
+// The first clump of a DFF file, as read: what the conversions need of it.
 struct DffModel {
     std::vector<DffFrame> frames;
     std::vector<LargeArray<Vec2>> uvSets;
@@ -40,8 +40,6 @@ struct DffModel {
     std::uint32_t isTriStrip = 0;
     std::vector<MeshSplit> meshSplits;
     std::vector<Matrix44> inverseBindMatrices;
-    std::vector<Matrix44> boneMatrices;
-    std::vector<Matrix44> skinMatrices;
 };
 
 }  // namespace zorvek

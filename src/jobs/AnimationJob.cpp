@@ -70,8 +70,7 @@ void writeAnimationFile(const MotionTarget& target, const VmdFile& motion, const
 std::size_t convertVmdBytes(std::span<const std::uint8_t> vmd, std::span<const std::uint8_t> dff, ConversionMode mode,
                             const ConversionTables& tables, const WarningSink& warn) {
     const VmdFile motion = readVmd(vmd);
-    DffConversion model = DffConversion::fromBytes(dff, u"model.dff", warn);
-    model.prepare(mode, tables);
+    const PreparedConversion model = DffConversion::fromBytes(dff, u"model.dff", warn).prepare(mode, tables);
     const MotionTarget target(model, tables);
     IfpFile file;
     file.name = "fuzz";

@@ -4,9 +4,9 @@
 #include "base/Warnings.h"
 #include "dff/DffModel.h"
 #include "jobs/ConversionTables.h"
+#include "jobs/DffConversion.h"
 #include "jobs/JobReport.h"
 #include "jobs/TextureExport.h"
-#include "pmx/PmxWriter.h"
 #include "skeleton/ConversionMode.h"
 
 #include <cstdint>
@@ -18,45 +18,6 @@
 #include <string_view>
 
 namespace zorvek {
-
-// One DFF to PMX conversion in its steps: read, prepare the skeleton for a
-// mode, build the PMX bytes. The menu asks its questions between the steps;
-// the command line and the fuzzer run them in a row.
-class DffConversion {
-public:
-    // Reads the first clump of a DFF file (or of its bytes) and numbers its
-    // textures; the model name comes from the file name.
-    static DffConversion fromFile(const std::filesystem::path& source, const WarningSink& warn);
-    static DffConversion fromBytes(std::span<const std::uint8_t> dff, std::u16string modelName,
-                                   const WarningSink& warn);
-
-    void prepare(ConversionMode mode, const ConversionTables& tables);
-    // Throws UserMessageError for a model that cannot be written, before any
-    // byte is written. `renamedTextures`: textures written under other names.
-    ByteBlock buildPmx(std::string_view textureExtension, const ConversionTables& tables, const WarningSink& warn,
-                       const std::map<std::string, std::u16string>& renamedTextures = {}) const;
-
-    // The model's textures from its texture dictionary, to be written beside
-    // the PMX: none when no dictionary is found. Every problem with them is a
-    // warning of the plan, never an error: the PMX stands without them.
-    std::optional<TexturePlan> planTextures(const std::filesystem::path& pmx, std::string_view textureExtension,
-                                            const std::optional<std::filesystem::path>& dictionary,
-                                            const WrittenImages* written) const;
-
-    const DffModel& model() const { return model_; }
-    const std::u16string& modelName() const { return modelName_; }
-    ConversionMode mode() const { return mode_; }
-    bool prepared() const { return prepared_; }
-
-private:
-    DffConversion(DffModel model, std::u16string modelName, std::filesystem::path source);
-
-    DffModel model_;
-    std::u16string modelName_;
-    std::filesystem::path source_;
-    ConversionMode mode_ = ConversionMode::None;
-    bool prepared_ = false;
-};
 
 struct ConvertSettings {
     ConversionMode mode = ConversionMode::NamesAndAxes;

@@ -5,32 +5,25 @@
 #include "base/TextBlanks.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
+#include "convert/GameBoneLayout.h"
 #include "ifp/IfpReader.h"
 #include "motion/AnimationBuilder.h"
 #include "motion/MotionBuilder.h"
 #include "vmd/VmdWriter.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace zorvek {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-MotionRig rigFor(const DffConversion& model, const ConversionTables& tables) {
-    if (!model.prepared()) {
-        throw std::logic_error("the skeleton is prepared before a motion is made for it");
-    }
-    const BonePlan plan = planBones(model.model(), model.mode(), tables.bones, tables.iks);
-    return makeMotionRig(model.model(), model.mode(), plan, tables.iks, model.modelName());
+MotionRig makeMotionRig(const PreparedConversion& model, const ConversionTables& tables) {
+    return makeMotionRig(layoutGameHierarchy(model.model(), model.skeleton(), model.mode(), tables.bones, tables.iks),
+                         model.modelName());
 }
 
-}  // namespace
-
-MotionTarget::MotionTarget(const DffConversion& model, const ConversionTables& tables)
-    : model_(model.model()), rig_(rigFor(model, tables)) {}
+MotionTarget::MotionTarget(const PreparedConversion& model, const ConversionTables& tables)
+    : model_(model.model()), rig_(makeMotionRig(model, tables)) {}
 
 ByteBlock MotionTarget::buildVmd(const IfpAnimation& animation, const WarningSink& warn) const {
     if (!animation.failure.empty()) {
@@ -101,8 +94,7 @@ void writeMotionFile(const MotionTarget& target, const IfpAnimation& animation, 
 std::size_t convertIfpBytes(std::span<const std::uint8_t> ifp, std::span<const std::uint8_t> dff, ConversionMode mode,
                             const ConversionTables& tables, const WarningSink& warn) {
     const IfpFile animations = readIfp(ifp);
-    DffConversion model = DffConversion::fromBytes(dff, u"model.dff", warn);
-    model.prepare(mode, tables);
+    const PreparedConversion model = DffConversion::fromBytes(dff, u"model.dff", warn).prepare(mode, tables);
     const MotionTarget target(model, tables);
     std::size_t total = 0;
     for (const IfpAnimation& animation : animations.animations) {

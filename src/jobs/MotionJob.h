@@ -5,6 +5,7 @@
 #include "ifp/IfpAnimation.h"
 #include "jobs/ConversionTables.h"
 #include "jobs/ConvertJob.h"
+#include "jobs/DffConversion.h"
 #include "jobs/JobReport.h"
 #include "motion/MotionRig.h"
 #include "vmd/VmdFile.h"
@@ -16,13 +17,17 @@
 
 namespace zorvek {
 
+// The rig of the PMX that the model converts to, in its mode: the bones a
+// motion for that PMX poses. Refuses a model that the PMX conversion refuses.
+MotionRig makeMotionRig(const PreparedConversion& model, const ConversionTables& tables);
+
 // The PMX a motion is made for: the skeleton, names and rest places that the
 // PMX converted from the same DFF, in the same mode and with the same tables,
 // has. Refuses a model that the PMX conversion refuses.
 class MotionTarget {
 public:
-    // `model` must be prepared; it is kept by reference.
-    MotionTarget(const DffConversion& model, const ConversionTables& tables);
+    // `model` is kept by reference.
+    MotionTarget(const PreparedConversion& model, const ConversionTables& tables);
 
     // Throws the animation's `failure` for one that could not be read whole.
     ByteBlock buildVmd(const IfpAnimation& animation, const WarningSink& warn) const;

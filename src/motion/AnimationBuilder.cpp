@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace zorvek {
 
@@ -24,6 +25,7 @@ constexpr double smallestMove = 0.001;
 // float rounding, which must not give every bone a track.
 constexpr double smallestTurnDegrees = 0.05;
 constexpr std::size_t longestTrackName = 23;
+constexpr double pmxUnits = pmxUnitsPerGameUnit;
 
 bool isFinite(const Vec3& p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
@@ -58,9 +60,13 @@ public:
           mmdToGame_(glm::transpose(gameToMmdRotation())),
           smallestTurnDot_(std::cos(smallestTurnDegrees * std::numbers::pi / 180.0 / 2.0)) {
         for (std::size_t bone = 0; bone < rig.bones.size(); ++bone) {
-            boneOfFrame_[rig.bones[bone].frame] = static_cast<std::int32_t>(bone);
-            restRotations_.push_back(
-                glm::normalize(glm::quat_cast(columnForm(model.frames[rig.bones[bone].frame].rotation))));
+            const std::optional<std::size_t> frame = rig.bones[bone].frame;
+            // A bone no frame stands for has no track of its own; what it turns reaches the frames below it.
+            restRotations_.push_back(frame ? glm::normalize(glm::quat_cast(columnForm(model.frames[*frame].rotation)))
+                                           : Quaternion(1, 0, 0, 0));
+            if (frame) {
+                boneOfFrame_[*frame] = static_cast<std::int32_t>(bone);
+            }
         }
     }
 
@@ -83,7 +89,7 @@ public:
             if (!hasTrack(bone)) {
                 continue;
             }
-            const DffFrame& frame = model_.frames[rig_.bones[bone].frame];
+            const DffFrame& frame = model_.frames[*rig_.bones[bone].frame];
             IfpTrack track;
             track.name = trackName(frame.frameName);
             track.boneId = frame.boneId;
@@ -97,7 +103,7 @@ public:
 private:
     bool rootLike(std::size_t bone) const { return rig_.bones[bone].parent < 0; }
     bool hasTranslation(std::size_t bone) const { return rootLike(bone) || moved_[bone]; }
-    bool hasTrack(std::size_t bone) const { return hasTranslation(bone) || turned_[bone]; }
+    bool hasTrack(std::size_t bone) const { return rig_.bones[bone].frame && (hasTranslation(bone) || turned_[bone]); }
 
     const PlayedBone& played(std::uint32_t frame, std::size_t bone) const {
         return played_[std::size_t{frame} * rig_.bones.size() + bone];
@@ -162,10 +168,10 @@ private:
 
         Point translation = toPoint(dffFrame.translation);
         if (rootLike(bone)) {
-            const Point game = mmdToGameAxes((pose.position - Point(0, 10, 0)) / 10.0);
+            const Point game = mmdToGameAxes((pose.position - toPoint(pmxRestOrigin)) / pmxUnits);
             translation = aboveInverse * (game - above.position);
         } else if (moved_[bone]) {
-            translation += rig_.bones[static_cast<std::size_t>(rigBone.parent)].axesInverse * pose.offset / 10.0;
+            translation += rig_.bones[static_cast<std::size_t>(rigBone.parent)].axesInverse * pose.offset / pmxUnits;
         }
         const Vec3 keyTranslation = toVec3(translation);
         if (!isFinite(keyTranslation) || !std::isfinite(rotation.x) || !std::isfinite(rotation.y) ||

@@ -3,11 +3,16 @@
 #include "base/UserMessageError.h"
 #include "motion/GamePose.h"
 
+#include <glm/matrix.hpp>
+
 #include <cmath>
+#include <optional>
 
 namespace zorvek {
 
 namespace {
+
+constexpr double pmxUnits = pmxUnitsPerGameUnit;
 
 // Half an hour: longer than any game animation, short enough to stay in memory.
 constexpr double longestMotionSeconds = 30 * 60;
@@ -33,13 +38,15 @@ class MotionWriter {
 public:
     MotionWriter(const MotionRig& rig, const DffModel& model, const IfpAnimation& animation)
         : rig_(rig), model_(model), binding_(model, animation), sampler_(model, binding_) {
-        const bool fullBody = !rig.bones.empty() && binding_.trackOf(rig.bones[0].frame) != nullptr;
+        const bool fullBody = rootTracked();
         markMovedFrames();
         for (const RigBone& bone : rig.bones) {
-            keyedBones_.push_back(fullBody || binding_.trackOf(bone.frame) != nullptr);
+            // A bone no frame stands for keeps its rest pose: the game has nothing that moves it.
+            keyedBones_.push_back(bone.frame && (fullBody || binding_.trackOf(*bone.frame) != nullptr));
         }
         for (const RigIkBone& ik : rig.ikBones) {
-            keyedIks_.push_back(fullBody || moved_[rig.bones[ik.targetBone].frame]);
+            const std::optional<std::size_t> target = rig.bones[ik.targetBone].frame;
+            keyedIks_.push_back(target && (fullBody || moved_[*target]));
         }
     }
 
@@ -79,6 +86,16 @@ public:
     }
 
 private:
+    // Whether the animation moves the whole body: a track for the rig's first frame bone, the root.
+    bool rootTracked() const {
+        for (const RigBone& bone : rig_.bones) {
+            if (bone.frame) {
+                return binding_.trackOf(*bone.frame) != nullptr;
+            }
+        }
+        return false;
+    }
+
     static void reserveKeys(std::vector<VmdBoneTrack>& tracks, const std::vector<bool>& keyed,
                             std::uint32_t lastFrame) {
         for (std::size_t i = 0; i < tracks.size(); ++i) {
@@ -99,13 +116,30 @@ private:
         }
     }
 
-    // The game's world position mapped into the PMX: ten times the length,
-    // MMD's axes, the game's origin on bone 0's rest place.
-    static Point mmdPosition(const Point& game) { return gameToMmdAxes(game) * 10.0 + Point(0, 10, 0); }
+    // The game's world position mapped into the PMX: in PMX units, MMD's
+    // axes, the game's origin on the rest origin.
+    static Point mmdPosition(const Point& game) { return gameToMmdAxes(game) * pmxUnits + toPoint(pmxRestOrigin); }
+
+    // A bone as MMD shows it at this frame: a frame bone where the game has
+    // its frame, a bone no frame stands for unturned below its parent.
+    FramePose mmdWorld(std::size_t bone) const {
+        const RigBone& rigBone = rig_.bones[bone];
+        if (rigBone.frame) {
+            const FramePose& world = worlds_[*rigBone.frame];
+            return {gameToMmdRotation() * world.rotation * rigBone.axesInverse, mmdPosition(world.position)};
+        }
+        if (rigBone.parent < 0) {
+            return {Rotation(1.0), rigBone.rest};
+        }
+        const RigBone& parent = rig_.bones[static_cast<std::size_t>(rigBone.parent)];
+        const FramePose above = mmdWorld(static_cast<std::size_t>(rigBone.parent));
+        return {above.rotation, above.position + above.rotation * (rigBone.rest - parent.rest)};
+    }
 
     VmdBoneKey boneKey(std::size_t bone, std::uint32_t frame, const std::vector<VmdBoneKey>& earlier) const {
         const RigBone& rigBone = rig_.bones[bone];
-        const FramePose& world = worlds_[rigBone.frame];
+        const std::size_t dffFrame = *rigBone.frame;
+        const FramePose& world = worlds_[dffFrame];
         VmdBoneKey key;
         key.frame = frame;
         if (rigBone.parent < 0) {
@@ -115,12 +149,25 @@ private:
             return key;
         }
         const RigBone& parent = rig_.bones[static_cast<std::size_t>(rigBone.parent)];
-        const FramePose& local = sampler_.locals()[rigBone.frame];
-        key.rotation = keyRotation(parent.axes * local.rotation * rigBone.axesInverse, earlier);
-        const IfpTrack* track = binding_.trackOf(rigBone.frame);
-        if (track != nullptr && track->hasTranslation) {
-            const Point rest = toPoint(model_.frames[rigBone.frame].translation);
-            key.position = toVec3(parent.axes * (local.position - rest) * 10.0);
+        const IfpTrack* track = binding_.trackOf(dffFrame);
+        const bool moves = track != nullptr && track->hasTranslation;
+        if (rigBone.parentIsGameParent) {
+            // The game's local turn and move, in the parent's axes: exact, with no world pose between.
+            const FramePose& local = sampler_.locals()[dffFrame];
+            key.rotation = keyRotation(parent.axes * local.rotation * rigBone.axesInverse, earlier);
+            if (moves) {
+                const Point rest = toPoint(model_.frames[dffFrame].translation);
+                key.position = toVec3(parent.axes * (local.position - rest) * pmxUnits);
+            }
+            return key;
+        }
+        // Another parent than the game's: the turn and move from the parent's as MMD shows it.
+        const FramePose above = mmdWorld(static_cast<std::size_t>(rigBone.parent));
+        const Rotation aboveInverse = glm::transpose(above.rotation);
+        key.rotation = keyRotation(aboveInverse * mmdWorld(bone).rotation, earlier);
+        if (moves) {
+            key.position =
+                toVec3(aboveInverse * (mmdPosition(world.position) - above.position) - (rigBone.rest - parent.rest));
         }
         return key;
     }
@@ -140,7 +187,7 @@ private:
     }
 
     Point targetPosition(const RigIkBone& ik) const {
-        return mmdPosition(worlds_[rig_.bones[ik.targetBone].frame].position);
+        return mmdPosition(worlds_[*rig_.bones[ik.targetBone].frame].position);
     }
 
     template <typename NameOf>

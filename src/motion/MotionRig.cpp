@@ -6,51 +6,68 @@ namespace zorvek {
 
 namespace {
 
-std::int32_t pmxParent(const DffModel& model, const DffFrame& frame) {
-    return frame.parentIndex < 0 ? -1 : model.frames[static_cast<std::size_t>(frame.parentIndex)].boneNumber;
+constexpr std::int32_t none = -1;
+
+bool posed(const PmxRigBone& bone) {
+    return bone.role == RigBoneRole::Frame || bone.role == RigBoneRole::Control;
+}
+
+RigIkBone ikBoneOf(const PmxRigBone& pmx, const std::vector<std::int32_t>& rigIndex,
+                   const std::vector<std::int32_t>& ikIndex) {
+    const PmxIk& ik = pmx.bone.ik;
+    RigIkBone rigIk;
+    rigIk.name = pmx.bone.name;
+    rigIk.targetBone = static_cast<std::size_t>(rigIndex[static_cast<std::size_t>(ik.target)]);
+    if (pmx.bone.parent >= 0) {
+        rigIk.parentIk = ikIndex[static_cast<std::size_t>(pmx.bone.parent)];
+    }
+    rigIk.rest = toPoint(pmx.bone.position);
+    rigIk.loopCount = static_cast<std::uint32_t>(ik.loopCount);
+    rigIk.unitAngle = ik.limitAngle;
+    for (const PmxIkLink& link : ik.links) {
+        RigIkLink rigLink;
+        rigLink.bone = static_cast<std::size_t>(rigIndex[static_cast<std::size_t>(link.bone)]);
+        rigLink.limited = link.limited;
+        rigLink.lower = toPoint(link.lowerLimit);
+        rigLink.upper = toPoint(link.upperLimit);
+        rigIk.links.push_back(rigLink);
+    }
+    return rigIk;
 }
 
 }  // namespace
 
-MotionRig makeMotionRig(const DffModel& prepared, ConversionMode mode, const BonePlan& plan, const IkTable& iks,
-                        std::u16string modelName) {
-    MotionRig rig;
-    rig.modelName = std::move(modelName);
-    for (std::size_t bone = 0; bone < plan.skinBones.size(); ++bone) {
-        const SkinBonePlan& planned = plan.skinBones[bone];
-        RigBone rigBone;
-        rigBone.name = skinBoneName(prepared, mode, planned);
-        rigBone.frame = planned.frame;
-        rigBone.parent = pmxParent(prepared, prepared.frames[planned.frame]);
-        rigBone.axes = columnForm(prepared.boneMatrices[bone]);
-        rigBone.axesInverse = glm::inverse(rigBone.axes);
-        rigBone.rest = toPoint(skinBonePosition(prepared, bone));
-        rig.bones.push_back(std::move(rigBone));
-    }
-    for (const IkBonePlan& ik : plan.ikBones) {
-        const IkTableEntry& row = iks[ik.row];
-        RigIkBone rigIk;
-        rigIk.name = row.ikName;
-        rigIk.targetBone = static_cast<std::size_t>(prepared.frames[ik.targetFrame].boneNumber);
-        if (row.parentIk != -1) {
-            // The plan numbers IK bones after the skin bones, in row order.
-            rigIk.parentIk = plan.ikBoneIndex[static_cast<std::size_t>(row.parentIk)] - plan.skinBoneCount();
+MotionRig makeMotionRig(const PmxRig& rig, std::u16string modelName) {
+    MotionRig motionRig;
+    motionRig.modelName = std::move(modelName);
+    // Each PMX bone's place among the rig's bones or IK bones.
+    std::vector<std::int32_t> rigIndex(rig.bones.size(), none);
+    std::vector<std::int32_t> ikIndex(rig.bones.size(), none);
+    std::int32_t bones = 0, iks = 0;
+    for (std::size_t i = 0; i < rig.bones.size(); ++i) {
+        if (posed(rig.bones[i])) {
+            rigIndex[i] = bones++;
+        } else if (rig.bones[i].role == RigBoneRole::Ik) {
+            ikIndex[i] = iks++;
         }
-        rigIk.rest = toPoint(ikBonePosition(prepared, ik));
-        rigIk.loopCount = row.loopCount;
-        rigIk.unitAngle = row.limitAngle;
-        for (std::size_t i = 0; i < row.links.size() && i < ik.linkFrames.size(); ++i) {
-            const IkLink& link = row.links[i];
-            RigIkLink rigLink;
-            rigLink.bone = static_cast<std::size_t>(prepared.frames[ik.linkFrames[i]].boneNumber);
-            rigLink.limited = hasLimits(link);
-            rigLink.lower = toPoint(link.lowerLimit);
-            rigLink.upper = toPoint(link.upperLimit);
-            rigIk.links.push_back(rigLink);
-        }
-        rig.ikBones.push_back(std::move(rigIk));
     }
-    return rig;
+    for (std::size_t i = 0; i < rig.bones.size(); ++i) {
+        const PmxRigBone& pmx = rig.bones[i];
+        if (posed(pmx)) {
+            RigBone bone;
+            bone.name = pmx.bone.name;
+            bone.frame = pmx.frame;
+            bone.parent = pmx.bone.parent < 0 ? none : rigIndex[static_cast<std::size_t>(pmx.bone.parent)];
+            bone.parentIsGameParent = pmx.parentIsGameParent;
+            bone.axes = columnForm(pmx.restAxes);
+            bone.axesInverse = glm::inverse(bone.axes);
+            bone.rest = toPoint(pmx.bone.position);
+            motionRig.bones.push_back(std::move(bone));
+        } else if (pmx.role == RigBoneRole::Ik) {
+            motionRig.ikBones.push_back(ikBoneOf(pmx, rigIndex, ikIndex));
+        }
+    }
+    return motionRig;
 }
 
 }  // namespace zorvek

@@ -1,16 +1,14 @@
 #pragma once
 
 // What a motion needs to know of the PMX it is made for: the names, parents,
-// rest places and axes of its bones, taken from the same prepared skeleton
-// and bone plan the PMX is written from.
+// rest places and axes of the bones MMD poses, taken from the rig the PMX
+// is written from.
 
-#include "dff/DffModel.h"
 #include "motion/PoseMath.h"
-#include "pmx/PmxBonePlan.h"
-#include "skeleton/ConversionMode.h"
-#include "tables/IkTable.h"
+#include "rig/PmxRig.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,9 +16,11 @@ namespace zorvek {
 
 struct RigBone {
     std::u16string name;
-    std::size_t frame = 0;     // the DFF frame the bone stands for
-    std::int32_t parent = -1;  // the parent skin bone; -1 where the PMX gives none
-    Rotation axes{1.0};        // the bone's PMX rest orientation (column form)
+    std::optional<std::size_t> frame;  // the DFF frame the bone stands for, if any
+    std::int32_t parent = -1;          // the parent bone of the rig; -1 where the PMX gives none
+    // The parent stands for the frame's parent in the game (PmxRigBone).
+    bool parentIsGameParent = false;
+    Rotation axes{1.0};  // the bone's PMX rest orientation (column form)
     Rotation axesInverse{1.0};
     Point rest{0.0};  // where the PMX puts the bone
 };
@@ -28,7 +28,7 @@ struct RigBone {
 // A bone the IK turns, with its limits as MMD reads them: Euler angles X, Y
 // and Z (rotation = Rx * Ry * Rz, radians, MMD's axes), each within its bounds.
 struct RigIkLink {
-    std::size_t bone = 0;
+    std::size_t bone = 0;  // of the rig's bones
     bool limited = false;
     Point lower{0.0};
     Point upper{0.0};
@@ -36,7 +36,7 @@ struct RigIkLink {
 
 struct RigIkBone {
     std::u16string name;
-    std::size_t targetBone = 0;
+    std::size_t targetBone = 0;  // of the rig's bones
     std::int32_t parentIk = -1;  // an earlier IK bone of the rig, or -1
     Point rest{0.0};
     std::uint32_t loopCount = 0;
@@ -46,11 +46,10 @@ struct RigIkBone {
 
 struct MotionRig {
     std::u16string modelName;
-    std::vector<RigBone> bones;  // skin bones by bone number
+    std::vector<RigBone> bones;  // the PMX's frame and control bones, in PMX order
     std::vector<RigIkBone> ikBones;
 };
 
-MotionRig makeMotionRig(const DffModel& prepared, ConversionMode mode, const BonePlan& plan, const IkTable& iks,
-                        std::u16string modelName);
+MotionRig makeMotionRig(const PmxRig& rig, std::u16string modelName);
 
 }  // namespace zorvek

@@ -33,12 +33,12 @@ Axes boneAxes(const DffModel& model, std::size_t bone, const DffFrame& frame, Co
 
 // Its frame offset carried through the parent bone's matrix, which is still
 // all zeros when the parent has a higher bone number.
-Vec3 bonePosition(const DffModel& model, const DffFrame& frame) {
+Vec3 bonePosition(const DffModel& model, const std::vector<Matrix44>& boneMatrices, const DffFrame& frame) {
     const DffFrame& parent = model.frames[static_cast<std::size_t>(frame.parentIndex)];
     if (parent.boneNumber == -1) {
         return {0, 1, 0};
     }
-    return transformPoint(frame.translation, model.boneMatrices[static_cast<std::size_t>(parent.boneNumber)]);
+    return transformPoint(frame.translation, boneMatrices[static_cast<std::size_t>(parent.boneNumber)]);
 }
 
 void setRow(Matrix44& matrix, int row, Vec3 value, float w) {
@@ -50,7 +50,7 @@ void setRow(Matrix44& matrix, int row, Vec3 value, float w) {
 
 }  // namespace
 
-void prepareSkeleton(DffModel& model, ConversionMode mode, const BoneTable& bones) {
+PreparedSkeleton prepareSkeleton(const DffModel& model, ConversionMode mode, const BoneTable& bones) {
     const std::size_t boneCount = model.inverseBindMatrices.size();
     if (boneCount <= referenceBone) {
         throw UserMessageError("スキンのボーンが2つ未満です");
@@ -59,20 +59,22 @@ void prepareSkeleton(DffModel& model, ConversionMode mode, const BoneTable& bone
     const std::vector<std::size_t> boneFrames = findBoneFrames(model, boneCount);
     checkSkeleton(model, boneFrames);
 
-    model.boneMatrices.assign(boneCount, Matrix44{});
-    model.skinMatrices.assign(boneCount, Matrix44{});
+    PreparedSkeleton skeleton;
+    skeleton.boneMatrices.assign(boneCount, Matrix44{});
+    skeleton.skinMatrices.assign(boneCount, Matrix44{});
     for (std::size_t bone = 0; bone < boneCount; ++bone) {
         const DffFrame& frame = model.frames[boneFrames[bone]];
         const Axes axes = boneAxes(model, bone, frame, mode, bones);
-        Matrix44& matrix = model.boneMatrices[bone];
+        Matrix44& matrix = skeleton.boneMatrices[bone];
         for (int row = 0; row < 3; ++row) {
             setRow(matrix, row, axes[static_cast<std::size_t>(row)], 0);
         }
-        setRow(matrix, 3, bonePosition(model, frame), 1);
+        setRow(matrix, 3, bonePosition(model, skeleton.boneMatrices, frame), 1);
     }
     for (std::size_t bone = 0; bone < boneCount; ++bone) {
-        model.skinMatrices[bone] = affineProduct(model.inverseBindMatrices[bone], model.boneMatrices[bone]);
+        skeleton.skinMatrices[bone] = affineProduct(model.inverseBindMatrices[bone], skeleton.boneMatrices[bone]);
     }
+    return skeleton;
 }
 
 }  // namespace zorvek

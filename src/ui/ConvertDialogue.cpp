@@ -98,19 +98,21 @@ void convertDffToPmx(Console& console, const ConversionTables& tables) {
         if (!source) {
             return;
         }
-        DffConversion conversion = DffConversion::fromFile(*source, warningsTo(console));
+        DffConversion read = DffConversion::fromFile(*source, warningsTo(console));
         printLine(console, "読み込みが完了しました");
-        conversion.prepare(chooseConversionMode(console), tables);
+        PreparedConversion conversion = std::move(read).prepare(chooseConversionMode(console), tables);
         const std::string extension = askTextureExtension(console);
         const std::optional<std::filesystem::path> target = chooseSavePath(console, pmxFilter, "pmx", *source);
         if (!target) {
             return;
         }
         printLine(console, "出力しています...");
-        const ByteBlock pmx = conversion.buildPmx(extension, tables, warningsTo(console));
+        // Planned first: building the PMX uses the model up.
+        const std::optional<TexturePlan> textures = conversion.planTextures(*target, extension, {}, nullptr);
+        const ByteBlock pmx = std::move(conversion).buildPmx(extension, tables, warningsTo(console));
         writeFileAtomically(*target, pmx);
         printLine(console, "出力が完了しました");
-        if (const std::optional<TexturePlan> textures = conversion.planTextures(*target, extension, {}, nullptr)) {
+        if (textures) {
             writeTexturesAsking(console, *textures);
         }
     });

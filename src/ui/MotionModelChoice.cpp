@@ -13,10 +13,9 @@ std::optional<MotionModel> chooseMotionModel(Console& console, const ConversionT
     if (!path) {
         return std::nullopt;
     }
-    MotionModel chosen{*path, DffConversion::fromFile(*path, warningsTo(console))};
+    DffConversion read = DffConversion::fromFile(*path, warningsTo(console));
     printLine(console, "読み込みが完了しました");
-    chosen.model.prepare(chooseConversionMode(console), tables);
-    return chosen;
+    return MotionModel{*path, std::move(read).prepare(chooseConversionMode(console), tables)};
 }
 
 }  // namespace zorvek

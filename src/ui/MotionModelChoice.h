@@ -13,7 +13,7 @@ namespace zorvek {
 // DFF the PMX was converted from, read and prepared in the mode chosen.
 struct MotionModel {
     std::filesystem::path path;
-    DffConversion model;
+    PreparedConversion model;
 };
 
 // Nothing when the file prompt is cancelled.

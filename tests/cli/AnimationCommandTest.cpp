@@ -87,9 +87,9 @@ TEST_P(AnimationCommand, WritesWhatTheJobMakes) {
     const IfpAnimation* animation = findAnimation(file, c.animationName);
     ASSERT_NE(animation, nullptr);
     // The same keys the job makes, whichever way the file was put together.
-    DffConversion model = DffConversion::fromFile(dff, [](const std::string&) {});
     const ConversionTables tables = loadConversionTables(dataFolder);
-    model.prepare(ConversionMode::NamesAndAxes, tables);
+    PreparedConversion model =
+        DffConversion::fromFile(dff, [](const std::string&) {}).prepare(ConversionMode::NamesAndAxes, tables);
     const bool allKeys = std::find(c.arguments.begin(), c.arguments.end(), "--all-keys") != c.arguments.end();
     const IfpAnimation expected =
         MotionTarget(model, tables).buildAnimation(readVmdFile(vmd), c.animationName, allKeys, [](const std::string&) {

@@ -49,8 +49,6 @@ TEST(DffModelReader, ReadsTheSampleModel) {
     EXPECT_EQ(plain(model.meshSplits[0].indices), (std::vector<std::uint32_t>{0, 1, 2}));
     EXPECT_EQ(model.meshSplits[1].materialIndex, 1u);
     EXPECT_EQ(plain(model.meshSplits[1].indices), (std::vector<std::uint32_t>{1, 2, 3}));
-    EXPECT_TRUE(model.boneMatrices.empty());
-    EXPECT_TRUE(model.skinMatrices.empty());
 }
 
 TEST(DffModelReader, ReportsWhereTheScaledValuesLie) {

@@ -138,9 +138,9 @@ class WriteMotionFile : public ::testing::Test {
 protected:
     WriteMotionFile()
         : tables(loadConversionTables(sourceDir / "data")),
-          model(DffConversion::fromFile(dffPath, [](const std::string&) {})),
+          model(DffConversion::fromFile(dffPath, [](const std::string&) {})
+                    .prepare(ConversionMode::NamesAndAxes, tables)),
           animations(readIfpFile(sourceDir / "samples" / "zorvek_sample.ifp")) {
-        model.prepare(ConversionMode::NamesAndAxes, tables);
         target.emplace(model, tables);
     }
 
@@ -161,7 +161,7 @@ protected:
     TempDir folder;
     const fs::path dffPath = sourceDir / "samples" / "zorvek_sample.dff";
     ConversionTables tables;
-    DffConversion model;
+    PreparedConversion model;
     IfpFile animations;
     std::optional<MotionTarget> target;
 };

@@ -7,6 +7,7 @@
 #include "ifp/IfpWriter.h"
 #include "jobs/ConversionTables.h"
 #include "jobs/ConvertJob.h"
+#include "jobs/MotionJob.h"
 #include "motion/AnimationBuilder.h"
 #include "motion/KeyReduction.h"
 #include "motion/MmdPoser.h"
@@ -196,10 +197,9 @@ TEST(KeyReductionTolerance, EveryDroppedKeyIsWithinTheToleranceOfItsNeighbours) 
 class SampleAnimation : public testing::Test {
 protected:
     SampleAnimation()
-        : model(DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {})) {
-        model.prepare(ConversionMode::None, tables);
-        const BonePlan plan = planBones(model.model(), ConversionMode::None, tables.bones, tables.iks);
-        rig = makeMotionRig(model.model(), ConversionMode::None, plan, tables.iks, u"sample");
+        : model(DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {
+                }).prepare(ConversionMode::None, tables)) {
+        rig = makeMotionRig(model, tables);
     }
 
     IfpAnimation build(const VmdFile& file, bool allKeys, std::vector<std::string>* warnings = nullptr) const {
@@ -219,7 +219,7 @@ protected:
     }
 
     ConversionTables tables = loadConversionTables(source / "data");
-    DffConversion model;
+    PreparedConversion model;
     MotionRig rig;
 };
 
@@ -235,7 +235,7 @@ TEST_F(SampleAnimation, BoneZeroAndTheBonesTheMotionMovesGetTracksKeyedAtEveryFr
     const IfpAnimation animation = build(file, true, &warnings);
     EXPECT_EQ(warnings, std::vector<std::string>{"モデルにないボーンのキーを無視しました (3)"});
     ASSERT_EQ(animation.tracks.size(), 3u);
-    const auto frameOf = [&](std::size_t bone) { return model.model().frames[rig.bones[bone].frame]; };
+    const auto frameOf = [&](std::size_t bone) { return model.model().frames[*rig.bones[bone].frame]; };
     const std::size_t expectedBones[] = {0, 5, 7};
     const bool expectedTranslation[] = {true, true, false};
     for (std::size_t i = 0; i < 3; ++i) {
@@ -270,7 +270,7 @@ TEST_F(SampleAnimation, AMotionLongerThanAnIfpHoldsIsRefusedBeforeItIsPlayed) {
 }
 
 TEST_F(SampleAnimation, KeysAtPlacesNoNumberOrNoIfpHoldsAreRefused) {
-    const std::string root = model.model().frames[rig.bones[0].frame].frameName;
+    const std::string root = model.model().frames[*rig.bones[0].frame].frameName;
     const struct {
         float offset;
         std::string message;

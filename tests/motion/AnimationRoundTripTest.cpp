@@ -13,7 +13,6 @@
 #include "motion/MotionBuilder.h"
 #include "motion/MotionRig.h"
 #include "motion/RigMotion.h"
-#include "pmx/PmxBonePlan.h"
 #include "vmd/VmdReader.h"
 
 #include <gtest/gtest.h>
@@ -128,8 +127,8 @@ class AnimationRoundTrip : public testing::TestWithParam<RoundTripCase> {};
 
 TEST_P(AnimationRoundTrip, SampleAnimationsComeBackWithinQuantisation) {
     const RoundTripCase& c = GetParam();
-    DffConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {});
-    model.prepare(c.mode, shippedTables());
+    PreparedConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {
+                               }).prepare(c.mode, shippedTables());
     const MotionTarget target(model, shippedTables());
     const double degrees = c.allKeys ? degreesTolerance : reducedDegreesTolerance;
     const double metres = c.allKeys ? metresTolerance : reducedMetresTolerance;
@@ -180,11 +179,9 @@ class SampleDance : public testing::TestWithParam<bool> {};
 
 TEST_P(SampleDance, TheGameShowsWhatMmdShows) {
     const bool allKeys = GetParam();
-    DffConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {});
-    model.prepare(ConversionMode::NamesAndAxes, shippedTables());
-    const BonePlan plan =
-        planBones(model.model(), ConversionMode::NamesAndAxes, shippedTables().bones, shippedTables().iks);
-    const MotionRig rig = makeMotionRig(model.model(), ConversionMode::NamesAndAxes, plan, shippedTables().iks, u"x");
+    PreparedConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {
+                               }).prepare(ConversionMode::NamesAndAxes, shippedTables());
+    const MotionRig rig = makeMotionRig(model, shippedTables());
     const VmdFile dance = readVmdFile(source / "samples/zorvek_sample.vmd");
     const IfpAnimation built =
         MotionTarget(model, shippedTables()).buildAnimation(dance, "dance", allKeys, [](const std::string&) {});
@@ -197,7 +194,7 @@ TEST_P(SampleDance, TheGameShowsWhatMmdShows) {
         poser.poseAt(frame);
         const auto game = test::gameWorldPose(model.model(), read, static_cast<float>(frame) / 30.0f);
         for (std::size_t bone = 0; bone < rig.bones.size(); ++bone) {
-            const glm::dvec3 shown = test::mappedIntoPmx(game[rig.bones[bone].frame].position);
+            const glm::dvec3 shown = test::mappedIntoPmx(game[*rig.bones[bone].frame].position);
             worst = std::max(worst, glm::length(shown - poser.bones()[bone].position));
         }
     }

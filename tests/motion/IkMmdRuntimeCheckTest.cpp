@@ -6,10 +6,10 @@
 #include "base/TextEncoding.h"
 #include "jobs/ConversionTables.h"
 #include "jobs/ConvertJob.h"
+#include "jobs/MotionJob.h"
 #include "motion/MmdPoser.h"
 #include "motion/MotionRig.h"
 #include "motion/RigMotion.h"
-#include "pmx/PmxBonePlan.h"
 #include "support/NodeScripts.h"
 #include "support/TempDir.h"
 #include "vmd/VmdReader.h"
@@ -89,14 +89,16 @@ TEST_P(IkMmdRuntimeCheck, EveryJointAsThreeJsSolvesIt) {
         GTEST_SKIP() << missing;
     }
     const ConversionTables tables = loadConversionTables(source / "data");
-    DffConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {});
-    model.prepare(ConversionMode::NamesAndAxes, tables);
-    const BonePlan plan = planBones(model.model(), ConversionMode::NamesAndAxes, tables.bones, tables.iks);
-    const MotionRig rig =
-        makeMotionRig(model.model(), ConversionMode::NamesAndAxes, plan, tables.iks, u"zorvek_sample");
+    PreparedConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {
+                               }).prepare(ConversionMode::NamesAndAxes, tables);
+    const MotionRig rig = makeMotionRig(model, tables);
 
     test::TempDir dir;
-    const auto pmx = dir.write("sample.pmx", model.buildPmx(".png", tables, [](const std::string&) {}).span());
+    const auto pmx =
+        dir.write("sample.pmx", DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {})
+                                    .prepare(ConversionMode::NamesAndAxes, tables)
+                                    .buildPmx(".png", tables, [](const std::string&) {})
+                                    .span());
     const ByteBlock vmdBytes = writeVmd(stepMotion(GetParam()), [](const std::string&) {});
     const auto vmd = dir.write("step.vmd", vmdBytes.span());
     const auto expected = dir.write("expected.json", expectedJoints(rig, readVmd(vmdBytes.span()), 30));

@@ -6,6 +6,7 @@
 #include "base/TextEncoding.h"
 #include "jobs/ConversionTables.h"
 #include "jobs/ConvertJob.h"
+#include "jobs/MotionJob.h"
 #include "motion/MmdPoser.h"
 #include "motion/MotionRig.h"
 #include "motion/RigMotion.h"
@@ -34,10 +35,9 @@ class StraightLegs : public testing::TestWithParam<ReachCase> {};
 TEST_P(StraightLegs, ReachTheirIkBonesUnlessTheIkIsOff) {
     const ReachCase& c = GetParam();
     const ConversionTables tables = loadConversionTables(source / "data");
-    DffConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {});
-    model.prepare(ConversionMode::NamesAndAxes, tables);
-    const BonePlan plan = planBones(model.model(), ConversionMode::NamesAndAxes, tables.bones, tables.iks);
-    const MotionRig rig = makeMotionRig(model.model(), ConversionMode::NamesAndAxes, plan, tables.iks, u"sample");
+    PreparedConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {
+                               }).prepare(ConversionMode::NamesAndAxes, tables);
+    const MotionRig rig = makeMotionRig(model, tables);
 
     VmdFile file;
     file.bones.push_back(keyed(u"センター", 0, c.centre));

@@ -4,11 +4,11 @@
 
 #include "MotionTestRig.h"
 
+#include "convert/GameBoneLayout.h"
 #include "ifp/IfpReader.h"
 #include "jobs/ConversionTables.h"
 #include "motion/MotionBuilder.h"
 #include "motion/MotionRig.h"
-#include "pmx/PmxBonePlan.h"
 #include "skeleton/Skeleton.h"
 #include "support/ifp/IfpBuilder.h"
 
@@ -116,16 +116,21 @@ IfpAnimation walkAnimation(const DffModel& model) {
 
 struct Prepared {
     DffModel model;
+    PreparedSkeleton skeleton;
     MotionRig rig;
     std::vector<test::MmdBone> mmdBones;
 };
 
-Prepared prepare(ConversionMode mode) {
-    Prepared p{test::makeMotionTestModel(), {}, {}};
+// `change` reshapes the layout's rig before the motion rig is made of it.
+Prepared prepare(ConversionMode mode, const std::function<void(PmxRig&)>& change = {}) {
+    Prepared p{test::makeMotionTestModel(), {}, {}, {}};
     const ConversionTables& tables = shippedTables();
-    prepareSkeleton(p.model, mode, tables.bones);
-    const BonePlan plan = planBones(p.model, mode, tables.bones, tables.iks);
-    p.rig = makeMotionRig(p.model, mode, plan, tables.iks, u"test.dff");
+    p.skeleton = prepareSkeleton(p.model, mode, tables.bones);
+    PmxRig rig = layoutGameHierarchy(p.model, p.skeleton, mode, tables.bones, tables.iks);
+    if (change) {
+        change(rig);
+    }
+    p.rig = makeMotionRig(rig, u"test.dff");
     for (const RigBone& bone : p.rig.bones) {
         p.mmdBones.push_back({bone.name, bone.parent, bone.rest});
     }
@@ -155,7 +160,7 @@ TEST_P(MotionMatchesTheGame, JointsAndAxesAtEveryFrame) {
         const auto game = test::gameWorldPose(p.model, walk, static_cast<float>(frame) / 30.0f);
         const auto mmd = test::mmdWorldPose(p.mmdBones, motion, frame);
         for (std::size_t bone = 0; bone < p.rig.bones.size(); ++bone) {
-            const test::RowPose& g = game[p.rig.bones[bone].frame];
+            const test::RowPose& g = game[*p.rig.bones[bone].frame];
             const test::RowPose& m = mmd[bone];
             const glm::dvec3 expected = test::mappedIntoPmx(g.position);
             largest = std::max(largest, glm::distance(m.position, expected));
@@ -164,7 +169,7 @@ TEST_P(MotionMatchesTheGame, JointsAndAxesAtEveryFrame) {
                 // One game unit along the bone's own axis, and the PMX rest point of the same skin.
                 const glm::dvec3 gamePoint =
                     g.position + glm::dvec3(g.rotation[0][axis], g.rotation[1][axis], g.rotation[2][axis]);
-                const glm::dvec3 pmxOffset = 10.0 * row(p.model.boneMatrices[bone], axis);
+                const glm::dvec3 pmxOffset = 10.0 * row(p.skeleton.boneMatrices[bone], axis);
                 const glm::dvec3 mmdPoint = m.position + pmxOffset * m.rotation;
                 ASSERT_LT(glm::distance(mmdPoint, test::mappedIntoPmx(gamePoint)), axisTolerance)
                     << "frame " << frame << " bone " << bone << " axis " << axis;
@@ -182,6 +187,44 @@ TEST_P(MotionMatchesTheGame, JointsAndAxesAtEveryFrame) {
 INSTANTIATE_TEST_SUITE_P(AllModes, MotionMatchesTheGame,
                          testing::Values(ConversionMode::None, ConversionMode::AxesAndBoneInfo,
                                          ConversionMode::NamesAndAxes));
+
+// A bone whose PMX parent is not its frame's parent in the game, as in a
+// layout with bones no frame has: its keys come from the world poses.
+TEST(MotionKeys, ABoneBelowAControlBoneStillFollowsItsFrame) {
+    std::size_t moved = 0;
+    Prepared p = prepare(ConversionMode::NamesAndAxes, [&](PmxRig& rig) {
+        for (moved = 1; rig.bones[moved].bone.parent < 0; ++moved) {
+        }
+        PmxRigBone control;
+        control.role = RigBoneRole::Control;
+        control.bone.name = u"制御ボーン (テスト用)";
+        control.bone.parent = rig.bones[moved].bone.parent;
+        const Vec3 above = rig.bones[static_cast<std::size_t>(control.bone.parent)].bone.position;
+        control.bone.position = above + Vec3{1, 2, 3};
+        rig.bones.push_back(control);
+        rig.bones[moved].bone.parent = static_cast<std::int32_t>(rig.bones.size() - 1);
+        rig.bones[moved].parentIsGameParent = false;
+    });
+    const IfpAnimation walk = walkAnimation(p.model);
+    const VmdMotion motion = buildMotion(p.rig, p.model, walk, [](const std::string&) {});
+    const std::size_t control = p.rig.bones.size() - 1;
+    ASSERT_FALSE(p.rig.bones[control].frame);
+    EXPECT_EQ(p.rig.bones[moved].parent, static_cast<std::int32_t>(control));
+    for (std::uint32_t frame = 0; frame <= lastMotionFrame(walk); ++frame) {
+        const auto game = test::gameWorldPose(p.model, walk, static_cast<float>(frame) / 30.0f);
+        const auto mmd = test::mmdWorldPose(p.mmdBones, motion, frame);
+        for (std::size_t bone = 0; bone < control; ++bone) {
+            const test::RowPose& g = game[*p.rig.bones[bone].frame];
+            ASSERT_LT(glm::distance(mmd[bone].position, test::mappedIntoPmx(g.position)), tolerance)
+                << "frame " << frame << " bone " << bone;
+            const glm::dvec3 gamePoint = g.position + glm::dvec3(g.rotation[0][0], g.rotation[1][0], g.rotation[2][0]);
+            const glm::dvec3 mmdPoint =
+                mmd[bone].position + 10.0 * row(p.skeleton.boneMatrices[bone], 0) * mmd[bone].rotation;
+            ASSERT_LT(glm::distance(mmdPoint, test::mappedIntoPmx(gamePoint)), axisTolerance)
+                << "frame " << frame << " bone " << bone;
+        }
+    }
+}
 
 TEST(MotionKeys, UntrackedBonesOfAFullBodyAnimationHoldTheirRestPose) {
     for (ConversionMode mode : {ConversionMode::None, ConversionMode::NamesAndAxes}) {

@@ -43,7 +43,7 @@ std::string expectedJoints(const DffModel& model, const MotionRig& rig, const If
         const auto game = test::gameWorldPose(model, animation, static_cast<float>(frame) / 30.0f);
         json += (frame == 0 ? "" : ", ") + std::string("{\"frame\": ") + std::to_string(frame) + ", \"bones\": {";
         for (std::size_t bone = 0; bone < rig.bones.size(); ++bone) {
-            const glm::dvec3 p = test::mappedIntoPmx(game[rig.bones[bone].frame].position);
+            const glm::dvec3 p = test::mappedIntoPmx(game[*rig.bones[bone].frame].position);
             json += (bone == 0 ? "\"" : ", \"") + utf16ToUtf8(rig.bones[bone].name) + "\": [" + number(p.x) + ", " +
                     number(p.y) + ", " + number(p.z) + "]";
         }
@@ -60,16 +60,19 @@ TEST_P(MmdRuntimePlays, TheSampleWalkAsTheGameDoes) {
     }
     const RuntimeCase& c = GetParam();
     const ConversionTables tables = loadConversionTables(source / "data");
-    DffConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {});
-    model.prepare(c.mode, tables);
+    PreparedConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {
+                               }).prepare(c.mode, tables);
     const IfpFile animations = readIfpFile(source / "samples/zorvek_sample.ifp");
     const IfpAnimation* walk = findAnimation(animations, "walk");
     ASSERT_NE(walk, nullptr);
-    const BonePlan plan = planBones(model.model(), c.mode, tables.bones, tables.iks);
-    const MotionRig rig = makeMotionRig(model.model(), c.mode, plan, tables.iks, model.modelName());
+    const MotionRig rig = makeMotionRig(model, tables);
 
     test::TempDir dir;
-    const auto pmx = dir.write("sample.pmx", model.buildPmx(".png", tables, [](const std::string&) {}).span());
+    const auto pmx =
+        dir.write("sample.pmx", DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {})
+                                    .prepare(c.mode, tables)
+                                    .buildPmx(".png", tables, [](const std::string&) {})
+                                    .span());
     const auto vmd =
         dir.write("walk.vmd", MotionTarget(model, tables).buildVmd(*walk, [](const std::string&) {}).span());
     const auto expected = dir.write("expected.json", expectedJoints(model.model(), rig, *walk, c.ik));

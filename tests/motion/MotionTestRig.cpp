@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace zorvek::test {
 
@@ -160,8 +161,17 @@ std::vector<RowPose> mmdWorldPose(const std::vector<MmdBone>& bones, const VmdMo
             }
         }
     }
+    // Parents first, wherever the PMX lists them.
     std::vector<RowPose> worlds(bones.size());
-    for (std::size_t i = 0; i < bones.size(); ++i) {
+    std::vector<bool> placed(bones.size(), false);
+    const std::function<void(std::size_t)> place = [&](std::size_t i) {
+        if (placed[i]) {
+            return;
+        }
+        placed[i] = true;
+        if (bones[i].parent >= 0) {
+            place(static_cast<std::size_t>(bones[i].parent));
+        }
         glm::dmat3 rotation(1.0);
         glm::dvec3 moved(0.0);
         if (const auto it = keys.find(bones[i].name); it != keys.end()) {
@@ -172,11 +182,14 @@ std::vector<RowPose> mmdWorldPose(const std::vector<MmdBone>& bones, const VmdMo
         }
         if (bones[i].parent < 0) {
             worlds[i] = {rotation, bones[i].rest + moved};
-            continue;
+            return;
         }
         const RowPose& parent = worlds[static_cast<std::size_t>(bones[i].parent)];
         const glm::dvec3 offset = bones[i].rest - bones[static_cast<std::size_t>(bones[i].parent)].rest + moved;
         worlds[i] = {rotation * parent.rotation, offset * parent.rotation + parent.position};
+    };
+    for (std::size_t i = 0; i < bones.size(); ++i) {
+        place(i);
     }
     return worlds;
 }

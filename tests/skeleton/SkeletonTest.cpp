@@ -36,46 +36,46 @@ BoneTable makeDirections() {
 
 TEST(PrepareSkeleton, ModeNoneKeepsTheRelabelledAxesAndIgnoresTheTable) {
     DffModel model = makeSkeletonModel();
-    prepareSkeleton(model, ConversionMode::None, makeDirections());
-    ASSERT_EQ(model.boneMatrices.size(), 3u);
-    EXPECT_EQ(model.boneMatrices[0], boneMatrix(relX, relY, relZ, {0, 1, 0}));  // parent frame is not a bone
-    EXPECT_EQ(model.boneMatrices[1], boneMatrix(relX, relY, relZ, {0, 1.5f, 0}));
-    EXPECT_EQ(model.boneMatrices[2], boneMatrix(relX, relY, relZ, {2, 1.5f, 0}));
+    const PreparedSkeleton skeleton = prepareSkeleton(model, ConversionMode::None, makeDirections());
+    ASSERT_EQ(skeleton.boneMatrices.size(), 3u);
+    EXPECT_EQ(skeleton.boneMatrices[0], boneMatrix(relX, relY, relZ, {0, 1, 0}));  // parent frame is not a bone
+    EXPECT_EQ(skeleton.boneMatrices[1], boneMatrix(relX, relY, relZ, {0, 1.5f, 0}));
+    EXPECT_EQ(skeleton.boneMatrices[2], boneMatrix(relX, relY, relZ, {2, 1.5f, 0}));
 }
 
 TEST(PrepareSkeleton, AligningModesTurnKnownBonesAndCarryChildren) {
     for (ConversionMode mode : {ConversionMode::AxesAndBoneInfo, ConversionMode::NamesAndAxes}) {
         DffModel model = makeSkeletonModel();
-        prepareSkeleton(model, mode, makeDirections());
-        EXPECT_EQ(model.boneMatrices[0], boneMatrix(relX, relY, relZ, {0, 1, 0}));
-        EXPECT_EQ(model.boneMatrices[1], boneMatrix({1, 0, 0}, {0, 0, -1}, {0, -1, 0}, {0, 1.5f, 0}));
+        const PreparedSkeleton skeleton = prepareSkeleton(model, mode, makeDirections());
+        EXPECT_EQ(skeleton.boneMatrices[0], boneMatrix(relX, relY, relZ, {0, 1, 0}));
+        EXPECT_EQ(skeleton.boneMatrices[1], boneMatrix({1, 0, 0}, {0, 0, -1}, {0, -1, 0}, {0, 1.5f, 0}));
         // No table row: own orientation, placed through the turned parent.
-        EXPECT_EQ(model.boneMatrices[2], boneMatrix(relX, relY, relZ, {0, -0.5f, 0}));
+        EXPECT_EQ(skeleton.boneMatrices[2], boneMatrix(relX, relY, relZ, {0, -0.5f, 0}));
     }
 }
 
 TEST(PrepareSkeleton, SkinMatricesCarryTheBindPoseIntoTheBoneSpace) {
     DffModel model = makeSkeletonModel();
     model.inverseBindMatrices[2] = boneMatrix({1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, -1});
-    prepareSkeleton(model, ConversionMode::None, BoneTable{});
-    EXPECT_EQ(model.skinMatrices[0], model.boneMatrices[0]);
+    const PreparedSkeleton skeleton = prepareSkeleton(model, ConversionMode::None, BoneTable{});
+    EXPECT_EQ(skeleton.skinMatrices[0], skeleton.boneMatrices[0]);
     // (0, 0, -1) through Spine's matrix: its position less its Z axis.
-    EXPECT_EQ(model.skinMatrices[2], boneMatrix(relX, relY, relZ, {1, 1.5f, 0}));
+    EXPECT_EQ(skeleton.skinMatrices[2], boneMatrix(relX, relY, relZ, {1, 1.5f, 0}));
 }
 
 TEST(PrepareSkeleton, TheFirstFrameWithANumberIsTheBone) {
     DffModel model = makeSkeletonModel();
     model.frames.push_back(makeFrame("Copy", 0, 9, 1, {7, 7, 7}));
-    prepareSkeleton(model, ConversionMode::None, BoneTable{});
-    EXPECT_EQ(model.boneMatrices[1].row3(3), (Vec3{0, 1.5f, 0}));
+    const PreparedSkeleton skeleton = prepareSkeleton(model, ConversionMode::None, BoneTable{});
+    EXPECT_EQ(skeleton.boneMatrices[1].row3(3), (Vec3{0, 1.5f, 0}));
 }
 
 TEST(PrepareSkeleton, AParentWithAHigherNumberIsStillEmpty) {
     DffModel model = makeSkeletonModel();
     model.frames[2].parentIndex = 3;  // Pelvis under Spine
     model.frames[3].parentIndex = 1;
-    prepareSkeleton(model, ConversionMode::None, BoneTable{});
-    EXPECT_EQ(model.boneMatrices[1].row3(3), (Vec3{0, 0, 0}));
+    const PreparedSkeleton skeleton = prepareSkeleton(model, ConversionMode::None, BoneTable{});
+    EXPECT_EQ(skeleton.boneMatrices[1].row3(3), (Vec3{0, 0, 0}));
 }
 
 struct SkeletonRefusal {
@@ -86,12 +86,10 @@ struct SkeletonRefusal {
 
 class PrepareSkeletonRefuses : public testing::TestWithParam<SkeletonRefusal> {};
 
-TEST_P(PrepareSkeletonRefuses, WithItsMessageAndLeavesTheMatricesEmpty) {
+TEST_P(PrepareSkeletonRefuses, WithItsMessage) {
     DffModel model = makeSkeletonModel();
     GetParam().change(model);
     EXPECT_USER_ERROR(prepareSkeleton(model, ConversionMode::NamesAndAxes, makeDirections()), GetParam().message);
-    EXPECT_TRUE(model.boneMatrices.empty());
-    EXPECT_TRUE(model.skinMatrices.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

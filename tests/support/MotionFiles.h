@@ -17,8 +17,7 @@ namespace zorvek::test {
 
 inline Bytes expectedMotion(const std::filesystem::path& ifp, const std::filesystem::path& dff,
                             const ConversionTables& tables, std::size_t animation, ConversionMode mode) {
-    DffConversion model = DffConversion::fromFile(dff, [](const std::string&) {});
-    model.prepare(mode, tables);
+    PreparedConversion model = DffConversion::fromFile(dff, [](const std::string&) {}).prepare(mode, tables);
     const ByteBlock vmd =
         MotionTarget(model, tables).buildVmd(readIfpFile(ifp).animations.at(animation), [](const std::string&) {});
     return Bytes(vmd.begin(), vmd.end());

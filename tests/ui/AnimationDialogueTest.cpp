@@ -62,8 +62,8 @@ protected:
 
     // The animation the job makes of the motion, as a file of its own.
     IfpAnimation expectedAnimation(const fs::path& vmd, const std::string& name) const {
-        DffConversion model = DffConversion::fromFile(dff, [](const std::string&) {});
-        model.prepare(ConversionMode::NamesAndAxes, tables);
+        PreparedConversion model =
+            DffConversion::fromFile(dff, [](const std::string&) {}).prepare(ConversionMode::NamesAndAxes, tables);
         return MotionTarget(model, tables).buildAnimation(readVmdFile(vmd), name, false, [](const std::string&) {});
     }
 

@@ -47,9 +47,8 @@ protected:
     ConvertDialogue() : input(folder.write("hero.dff", test::buildDff(test::sampleSkinnedModel()))) {}
 
     Bytes expectedPmx(ConversionMode mode, std::string_view extension) const {
-        DffConversion conversion = DffConversion::fromFile(input, [](const std::string&) {});
-        conversion.prepare(mode, tables);
-        const ByteBlock pmx = conversion.buildPmx(extension, tables, [](const std::string&) {});
+        PreparedConversion conversion = DffConversion::fromFile(input, [](const std::string&) {}).prepare(mode, tables);
+        const ByteBlock pmx = std::move(conversion).buildPmx(extension, tables, [](const std::string&) {});
         return Bytes(pmx.begin(), pmx.end());
     }
 

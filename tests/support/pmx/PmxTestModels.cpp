@@ -34,16 +34,17 @@ DffFrame makeFrame(std::string name, std::int32_t parentIndex, std::int32_t bone
     return frame;
 }
 
-DffModel makeWriterModel() {
-    DffModel model;
+PreparedModel makeWriterModel() {
+    PreparedModel prepared;
+    DffModel& model = prepared;
     model.frames = {makeFrame("Root", -1, -1, -1),  makeFrame("Normal", 0, 0, 0), makeFrame("Pelvis", 1, 1, 1),
                     makeFrame("L Thigh", 2, 41, 3), makeFrame("Spine", 2, 3, 2),  makeFrame("L Calf", 3, 42, 4)};
     const Vec3 x{1, 0, 0}, y{0, 1, 0}, z{0, 0, 1};
-    model.boneMatrices = {boneMatrix(x, y, z, {0, 1, 0}), boneMatrix(x, y, z, {0, 1.25f, 0}),
-                          boneMatrix(y, {-1, 0, 0}, z, {0.25f, 1.25f, 0}), boneMatrix(x, y, z, {0, 1, 0.5f}),
-                          boneMatrix(x, y, z, {0.0625f, 0.5f, 0.5f})};
-    model.skinMatrices = {identityMatrix(), boneMatrix(x, y, z, {1, 0, 0}), boneMatrix(y, {-1, 0, 0}, z, {0, 0, 1}),
-                          identityMatrix(), identityMatrix()};
+    prepared.skeleton.boneMatrices = {boneMatrix(x, y, z, {0, 1, 0}), boneMatrix(x, y, z, {0, 1.25f, 0}),
+                                      boneMatrix(y, {-1, 0, 0}, z, {0.25f, 1.25f, 0}),
+                                      boneMatrix(x, y, z, {0, 1, 0.5f}), boneMatrix(x, y, z, {0.0625f, 0.5f, 0.5f})};
+    prepared.skeleton.skinMatrices = {identityMatrix(), boneMatrix(x, y, z, {1, 0, 0}),
+                                      boneMatrix(y, {-1, 0, 0}, z, {0, 0, 1}), identityMatrix(), identityMatrix()};
     model.inverseBindMatrices.assign(5, identityMatrix());
     model.positions = {{1, 2, 3}, {1, 2, 3}, {4, 5, 6}};
     model.normals = {{0, 1, 0}, {1, 0, 0}, {0, 0, 1}};
@@ -53,7 +54,7 @@ DffModel makeWriterModel() {
     model.textureIndices = {{"skin", 0}};
     model.materialTextureNames = {"skin", ""};
     model.meshSplits = {{0, {0, 1, 2}}};
-    return model;
+    return prepared;
 }
 
 BoneTable makeWriterBoneTable() {
@@ -80,30 +81,35 @@ PmxTexts makeTexts() {
     return {u"hero.dff", u".png", {}};
 }
 
-Converted convert(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
+Converted convert(const PreparedModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
                   const PmxTexts& texts) {
     Converted result;
-    const ByteBlock bytes = buildPmx(model, mode, bones, iks, texts,
+    DffModel used = model;
+    const ByteBlock bytes = buildPmx(used, model.skeleton, mode, bones, iks, texts,
                                      [&](const std::string& message) { result.warnings.push_back(message); });
     result.pmx = decodePmx(bytes);
     return result;
 }
 
-std::string refusal(const DffModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
+std::string refusal(const PreparedModel& model, ConversionMode mode, const BoneTable& bones, const IkTable& iks,
                     std::vector<std::string>& warnings) {
     const std::string message = userErrorOf([&] {
-        buildPmx(model, mode, bones, iks, makeTexts(), [&](const std::string& text) { warnings.push_back(text); });
+        DffModel used = model;
+        buildPmx(used, model.skeleton, mode, bones, iks, makeTexts(),
+                 [&](const std::string& text) { warnings.push_back(text); });
     });
     return message == noUserError ? "" : message;
 }
 
-DffModel makeChainModel(int boneCount) {
-    DffModel model;
+PreparedModel makeChainModel(int boneCount) {
+    PreparedModel prepared;
+    DffModel& model = prepared;
     model.frames.push_back(makeFrame("Root", -1, -1, -1));
     for (int i = 0; i < boneCount; ++i) {
         model.frames.push_back(makeFrame(std::string("B").append(std::to_string(i)), i, 100 + i, i, {0, 0.5f, 0}));
-        model.boneMatrices.push_back(boneMatrix({1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0.5f * static_cast<float>(i), 0}));
-        model.skinMatrices.push_back(identityMatrix());
+        prepared.skeleton.boneMatrices.push_back(
+            boneMatrix({1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0.5f * static_cast<float>(i), 0}));
+        prepared.skeleton.skinMatrices.push_back(identityMatrix());
         model.inverseBindMatrices.push_back(identityMatrix());
         model.positions.push_back({0, static_cast<float>(i), 0});
         model.boneIndices.push_back({static_cast<std::uint8_t>(i), 0, 0, 0});
@@ -111,7 +117,7 @@ DffModel makeChainModel(int boneCount) {
     }
     model.materialTextureNames = {""};
     model.meshSplits = {{0, {}}};
-    return model;
+    return prepared;
 }
 
 }  // namespace zorvek::test

@@ -38,13 +38,13 @@ std::array<std::uint32_t, 3> bitsOf(Vec3 v) {
 }
 
 TEST(PmxVertexArithmetic, EveryCoordinateIsTheScalarResultBitForBit) {
-    DffModel model = test::makeWriterModel();
-    const std::size_t boneCount = model.skinMatrices.size();
+    test::PreparedModel model = test::makeWriterModel();
+    const std::size_t boneCount = model.skeleton.skinMatrices.size();
     for (std::size_t bone = 0; bone < boneCount; ++bone) {
         for (int row = 0; row < 4; ++row) {
             // Column 3 too: it must never reach the file.
             for (int column = 0; column < 4; ++column) {
-                model.skinMatrices[bone].at(row, column) =
+                model.skeleton.skinMatrices[bone].at(row, column) =
                     sample(static_cast<std::uint32_t>(bone * 16 + static_cast<std::size_t>(row * 4 + column)), 3);
             }
         }
@@ -71,7 +71,7 @@ TEST(PmxVertexArithmetic, EveryCoordinateIsTheScalarResultBitForBit) {
     for (std::uint32_t i = 0; i < count; ++i) {
         std::array<Vec3, 4> points, directions;
         for (std::size_t l = 0; l < 4; ++l) {
-            const Matrix44& skin = model.skinMatrices[model.boneIndices[i][l]];
+            const Matrix44& skin = model.skeleton.skinMatrices[model.boneIndices[i][l]];
             points[l] = transformPoint(model.positions[i], skin);
             directions[l] = transformDirection(model.normals[i], skin);
         }

@@ -36,9 +36,9 @@ TEST_P(MmdParserReads, TheConvertedFileWithItsCountsAndIndices) {
     const ParserCase& c = GetParam();
     DffModel model = c.chainBones == 0 ? test::makeWriterModel() : test::makeChainModel(c.chainBones);
     const BoneTable bones = test::makeWriterBoneTable();
-    prepareSkeleton(model, c.mode, bones);
-    const ByteBlock pmx =
-        buildPmx(model, c.mode, bones, test::makeWriterIkTable(), test::makeTexts(), [](const std::string&) {});
+    const PreparedSkeleton skeleton = prepareSkeleton(model, c.mode, bones);
+    const ByteBlock pmx = buildPmx(model, skeleton, c.mode, bones, test::makeWriterIkTable(), test::makeTexts(),
+                                   [](const std::string&) {});
     test::TempDir dir;
     const std::filesystem::path file = dir.write("model.pmx", pmx);
     const std::filesystem::path expectations = dir.write("expected.json", c.expectations);
@@ -69,10 +69,11 @@ TEST(MmdParserCheck, ReportsAWrongExpectation) {
     if (const std::string missing = missingTools(); !missing.empty()) {
         GTEST_SKIP() << missing;
     }
-    DffModel model = test::makeWriterModel();
+    test::PreparedModel model = test::makeWriterModel();
     test::TempDir dir;
     const std::filesystem::path file = dir.write(
-        "model.pmx", buildPmx(model, ConversionMode::None, {}, {}, test::makeTexts(), [](const std::string&) {}));
+        "model.pmx",
+        buildPmx(model, model.skeleton, ConversionMode::None, {}, {}, test::makeTexts(), [](const std::string&) {}));
     const test::CommandResult result = test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") +
                                                         " " + test::shellQuoted(file) + " vertexCount=3 boneCount=6");
     EXPECT_EQ(result.status, 1) << result.output;

@@ -10,8 +10,9 @@ using test::convert;
 using test::makeWriterModel;
 
 TEST(PmxHeader, FixedSettingsAndOneByteBoneIndices) {
+    test::PreparedModel model = makeWriterModel();
     const ByteBlock bytes =
-        buildPmx(makeWriterModel(), ConversionMode::None, {}, {}, test::makeTexts(), [](const std::string&) {});
+        buildPmx(model, model.skeleton, ConversionMode::None, {}, {}, test::makeTexts(), [](const std::string&) {});
     const Bytes expected{0x50, 0x4D, 0x58, 0x20, 0x00, 0x00, 0x00, 0x40, 8, 0, 0, 4, 4, 4, 1, 4, 4};
     ASSERT_GE(bytes.size(), expected.size());
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 17), expected);
@@ -48,7 +49,7 @@ TEST(PmxVertices, ReposedThroughTheWeightedSkinMatricesTimesTen) {
 }
 
 TEST(PmxVertices, WithoutNormalsEveryNormalIsZero) {
-    DffModel model = makeWriterModel();
+    test::PreparedModel model = makeWriterModel();
     model.normals.clear();
     for (const test::DecodedVertex& vertex : convert(model, ConversionMode::None).pmx.vertices) {
         EXPECT_EQ(vertex.normal, (Vec3{0, 0, 0}));
@@ -66,7 +67,7 @@ struct UvCase {
 class PmxUvSets : public testing::TestWithParam<UvCase> {};
 
 TEST_P(PmxUvSets, OnlyExactlyTwoSetsAddAnAdditionalUv) {
-    DffModel model = makeWriterModel();
+    test::PreparedModel model = makeWriterModel();
     model.uvSets.clear();
     for (int set = 0; set < GetParam().sets; ++set) {
         const float base = static_cast<float>(set);
@@ -86,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, PmxUvSets,
                          [](const testing::TestParamInfo<UvCase>& info) { return info.param.name; });
 
 TEST(PmxUvSets, AnEmptySecondSetStillFillsTheAnnouncedSlot) {
-    DffModel model = makeWriterModel();
+    test::PreparedModel model = makeWriterModel();
     model.uvSets.push_back({});
     const test::DecodedPmx pmx = convert(model, ConversionMode::None).pmx;
     EXPECT_EQ(pmx.settings[1], 1);
@@ -105,7 +106,7 @@ struct FaceCase {
 class PmxFaces : public testing::TestWithParam<FaceCase> {};
 
 TEST_P(PmxFaces, WrittenWithTheWindingTurnedAndCountedPerMaterial) {
-    DffModel model = makeWriterModel();
+    test::PreparedModel model = makeWriterModel();
     model.positions.resize(6, Vec3{});
     model.boneIndices.resize(6, {0, 0, 0, 0});
     model.boneWeights.resize(6, Vec4{});
@@ -132,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<FaceCase>& info) { return info.param.name; });
 
 TEST(PmxTextures, NameOrderWithTheExtensionAsTyped) {
-    DffModel model = makeWriterModel();
+    test::PreparedModel model = makeWriterModel();
     model.textureIndices = {{"Z", 0}, {"a", 1}, {"b\xE9", 2}};
     model.materialTextureNames = {"b\xE9", "", "Z"};
     model.meshSplits = {{0, {0, 1, 2}}, {1, {}}, {2, {}}};
@@ -154,7 +155,7 @@ TEST(PmxTextures, NameOrderWithTheExtensionAsTyped) {
 // A texture written under another name (a batch met other pixels of the same
 // name) keeps its place in the section; only its entry reads differently.
 TEST(PmxTextures, ARenamedTextureKeepsItsPlaceAndIndex) {
-    DffModel model = makeWriterModel();
+    test::PreparedModel model = makeWriterModel();
     model.textureIndices = {{"Z", 0}, {"a", 1}};
     model.materialTextureNames = {"a", "Z"};
     model.meshSplits = {{0, {0, 1, 2}}, {1, {}}};
@@ -165,7 +166,7 @@ TEST(PmxTextures, ARenamedTextureKeepsItsPlaceAndIndex) {
 }
 
 TEST(PmxTextures, MaterialsNameTheTexturesByTheirPlaceInTheSection) {
-    DffModel model = makeWriterModel();
+    test::PreparedModel model = makeWriterModel();
     model.textureIndices = {{"b", -1}, {"a", -1}};  // not yet numbered
     model.materialTextureNames = {"b", "a"};
     model.meshSplits = {{0, {0, 1, 2}}, {1, {}}};

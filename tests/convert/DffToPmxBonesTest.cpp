@@ -98,7 +98,7 @@ TEST(PmxBonesModeNone, FrameNamesChildTailsAndAxisOffsets) {
 }
 
 TEST(PmxBonesModeNone, AChildlessBoneZeroPointsDown) {
-    DffModel model = makeWriterModel();
+    test::PreparedModel model = makeWriterModel();
     model.frames[2].parentIndex = 0;  // Pelvis leaves Normal
     const DecodedPmx pmx = convert(model, ConversionMode::None).pmx;
     EXPECT_EQ(pmx.bones[0].flags, 0x081E);
@@ -238,7 +238,7 @@ class NegativeBoneId : public ::testing::TestWithParam<NegativeIdCase> {};
 // The table's ids are unsigned 32-bit values, compared with a frame's id by
 // equality: the row written "-5" (4294967291) belongs to a frame with id -5.
 TEST_P(NegativeBoneId, FindsTheRowWrittenWithTheSameBits) {
-    DffModel model = makeWriterModel();
+    test::PreparedModel model = makeWriterModel();
     model.frames[5].boneId = -5;  // L Calf
     BoneTable bones = makeWriterBoneTable();
     bones.insert({4294967291u, u"ひざ", u"左ひざ", {1, 0, 0}});
@@ -253,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, NegativeBoneId,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(NegativeBoneId, AnIkLinkWithTheSameBitsFindsTheFrame) {
-    DffModel model = makeWriterModel();
+    test::PreparedModel model = makeWriterModel();
     model.frames[5].boneId = -5;
     IkTable iks;
     IkTableEntry row;

@@ -1,4 +1,4 @@
-#include "pmx/PmxGeometryChecks.h"
+#include "convert/DffGeometryChecks.h"
 
 #include "base/UserMessageError.h"
 
@@ -12,12 +12,12 @@ namespace {
 // Counts in the file are int32.
 constexpr std::uint64_t countLimit = std::numeric_limits<std::int32_t>::max();
 
-void checkSkinData(const DffModel& model, std::size_t skinBoneCount) {
+void checkSkinData(const DffModel& model, std::size_t skinBoneCount, std::size_t skinMatrixCount) {
     const std::size_t vertexCount = model.positions.size();
     if (model.boneIndices.size() < vertexCount || model.boneWeights.size() < vertexCount) {
         throw UserMessageError("スキン情報のない頂点があります");
     }
-    const std::size_t usable = std::min(skinBoneCount, model.skinMatrices.size());
+    const std::size_t usable = std::min(skinBoneCount, skinMatrixCount);
     for (std::size_t k = 0; k < vertexCount; ++k) {
         for (std::uint8_t bone : model.boneIndices[k]) {
             if (bone >= usable) {
@@ -85,11 +85,11 @@ std::uint64_t faceIndexCount(const MeshSplit& split, bool strips) {
     return n < 2 ? 0 : 3 * (n - 2);
 }
 
-void checkGeometry(const DffModel& model, std::size_t skinBoneCount) {
+void checkGeometry(const DffModel& model, const PreparedSkeleton& skeleton, std::size_t skinBoneCount) {
     if (model.positions.size() > countLimit) {
         throw UserMessageError("頂点の数が多すぎます");
     }
-    checkSkinData(model, skinBoneCount);
+    checkSkinData(model, skinBoneCount, skeleton.skinMatrices.size());
     checkVertexAttributes(model);
     checkSplits(model);
 }
