@@ -106,8 +106,9 @@ void convertVmdToIfp(Console& console, const ConversionTables& tables) {
         }
         printLine(console, "出力しています...");
         // The prompts have asked about replacing; only the inputs are still refused.
-        writeAnimationFile(target, motion, {name, false}, {*path, {*motionPath, modelPath}, *into, true},
-                           reportTo(console));
+        const AnimationFileJob job{
+            .name = name, .path = *path, .inputs = {*motionPath, modelPath}, .into = *into, .replaceExisting = true};
+        writeAnimationFile(target, motion, job, reportTo(console));
         printLine(console, "出力が完了しました");
     });
 }
