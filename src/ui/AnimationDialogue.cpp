@@ -2,11 +2,11 @@
 
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
+#include "console/ConsoleForms.h"
 #include "ifp/IfpReader.h"
 #include "jobs/AnimationJob.h"
 #include "jobs/ConvertJob.h"
 #include "ui/CommandGuard.h"
-#include "ui/ConsoleForms.h"
 #include "ui/MotionModelChoice.h"
 #include "ui/PathPrompts.h"
 #include "vmd/VmdReader.h"

@@ -1,8 +1,8 @@
 #include "ui/CommandGuard.h"
 
 #include "base/UserMessageError.h"
+#include "console/ConsoleForms.h"
 #include "jobs/Failures.h"
-#include "ui/ConsoleForms.h"
 
 namespace zorvek {
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/Warnings.h"
+#include "console/Console.h"
 #include "jobs/JobReport.h"
-#include "ui/Console.h"
 
 #include <functional>
 

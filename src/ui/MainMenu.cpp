@@ -1,10 +1,10 @@
 #include "ui/MainMenu.h"
 
 #include "base/Version.h"
+#include "console/ConsoleForms.h"
 #include "jobs/ConversionTables.h"
 #include "jobs/Failures.h"
 #include "ui/AnimationDialogue.h"
-#include "ui/ConsoleForms.h"
 #include "ui/ConvertDialogue.h"
 #include "ui/MotionDialogue.h"
 #include "ui/RescaleDialogue.h"

@@ -2,13 +2,13 @@
 
 #include "base/TextBlanks.h"
 #include "base/UserMessageError.h"
+#include "console/ConsoleForms.h"
 #include "ifp/IfpReader.h"
 #include "jobs/Batch.h"
 #include "jobs/Failures.h"
 #include "jobs/MotionBatch.h"
 #include "jobs/MotionJob.h"
 #include "ui/CommandGuard.h"
-#include "ui/ConsoleForms.h"
 #include "ui/MotionModelChoice.h"
 #include "ui/PathPrompts.h"
 

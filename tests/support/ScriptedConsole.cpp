@@ -1,6 +1,6 @@
 #include "support/ScriptedConsole.h"
 
-#include "ui/PathPrompts.h"
+#include "console/TypedPaths.h"
 
 #include <regex>
 #include <stdexcept>

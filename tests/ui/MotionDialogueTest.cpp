@@ -1,13 +1,13 @@
 #include "ui/MotionDialogue.h"
 
 #include "base/TextEncoding.h"
+#include "console/TypedPaths.h"
 #include "ifp/IfpReader.h"
 #include "jobs/MotionJob.h"
 #include "support/MotionFiles.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 #include "support/ifp/IfpBuilder.h"
-#include "ui/PathPrompts.h"
 
 #include <gtest/gtest.h>
 
