@@ -179,11 +179,12 @@ double convertOnce(const Paths& paths, bool allKeys) {
     const PreparedConversion model =
         DffConversion::fromFile(paths.dff, report.warn).prepare(ConversionMode::NamesAndAxes, tables);
     const MotionTarget target(model, tables);
-    AnimationOutput output;
-    output.path = paths.ifp;
-    output.inputs = {paths.vmd, paths.dff};
-    output.replace = true;
-    writeAnimationFile(target, motion, {"bench", allKeys}, output, report);
+    const AnimationFileJob job{.name = "bench",
+                               .allKeys = allKeys,
+                               .path = paths.ifp,
+                               .inputs = {paths.vmd, paths.dff},
+                               .replaceExisting = true};
+    writeAnimationFile(target, motion, job, report);
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 

@@ -5,9 +5,9 @@
 #include "ui/MainMenu.h"
 
 #ifdef _WIN32
-#include "ui/windows/WindowsConsole.h"
+#include "console/windows/WindowsConsole.h"
 #else
-#include "ui/terminal/TerminalConsole.h"
+#include "console/terminal/TerminalConsole.h"
 #endif
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "app/Program.h"
 
 #ifdef _WIN32
-#include "ui/windows/WindowsArguments.h"
+#include "console/windows/WindowsArguments.h"
 #endif
 
 int main(int argc, char** argv) {

@@ -29,19 +29,14 @@ std::string animationName(const AnimationOptions& options, const fs::path& input
                            ")。--name で指定してください: " + pathToUtf8(input.filename()));
 }
 
-AnimationOutput animationOutput(const AnimationOptions& options, const fs::path& input, const fs::path& model) {
-    AnimationOutput output;
-    output.inputs = {input, model};
-    output.replace = options.force;
+fs::path animationPath(const AnimationOptions& options, const fs::path& input) {
     if (!options.into.empty()) {
-        output.path = utf8ToPath(options.into);
-        output.into = true;
-    } else if (!options.output.empty()) {
-        output.path = utf8ToPath(options.output);
-    } else {
-        output.path = fs::path(input).replace_extension(".ifp");
+        return utf8ToPath(options.into);
     }
-    return output;
+    if (!options.output.empty()) {
+        return utf8ToPath(options.output);
+    }
+    return fs::path(input).replace_extension(".ifp");
 }
 
 }  // namespace
@@ -51,7 +46,12 @@ int runVmdToIfp(CliReporter& report, const AnimationOptions& options, const fs::
     const fs::path modelPath = utf8ToPath(options.model);
     const JobReport jobReport = reportTo(report);
     const bool done = runJob(report, [&] {
-        const AnimationRequest request{animationName(options, input), options.allKeys};
+        const AnimationFileJob job{.name = animationName(options, input),
+                                   .allKeys = options.allKeys,
+                                   .path = animationPath(options, input),
+                                   .inputs = {input, modelPath},
+                                   .into = !options.into.empty(),
+                                   .replaceExisting = options.replaceExisting};
         const ConversionTables tables =
             loadConversionTables(options.tablesFolder.empty() ? defaultTables : utf8ToPath(options.tablesFolder));
         jobReport.progress("読み込んでいます...");
@@ -61,7 +61,7 @@ int runVmdToIfp(CliReporter& report, const AnimationOptions& options, const fs::
         const PreparedConversion model = std::move(read).prepare(conversionModeNamed(options.mode), tables);
         const MotionTarget target(model, tables);
         jobReport.progress("出力しています...");
-        writeAnimationFile(target, motion, request, animationOutput(options, input, modelPath), jobReport);
+        writeAnimationFile(target, motion, job, jobReport);
         jobReport.progress("出力が完了しました");
     });
     return done ? 0 : 1;
@@ -89,7 +89,8 @@ void defineVmdToIfp(CLI::App& app, AnimationOptions& options) {
                       "gives back within 0.05 degrees and 0.5 mm)");
     command->add_option("--tables", options.tablesFolder, "Folder holding bones.dat and iks.dat")
         ->check(existingFolder());
-    command->add_flag("-f,--force", options.force, "Replace an existing IFP file (or, with --into, animation)");
+    command->add_flag("-f,--force", options.replaceExisting,
+                      "Replace an existing IFP file (or, with --into, animation)");
     command->footer("Example: zorvek vmd2ifp dance.vmd --model hero.dff --mode mmd --into custom.ifp");
 }
 

@@ -18,7 +18,7 @@ struct AnimationOptions {
     std::string into;
     std::string tablesFolder;
     bool allKeys = false;
-    bool force = false;
+    bool replaceExisting = false;
 };
 
 void defineVmdToIfp(CLI::App& app, AnimationOptions& options);

@@ -2,9 +2,10 @@
 
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
-#include "ui/CommandGuard.h"
+#include "jobs/Failures.h"
 
 #include <cctype>
+#include <map>
 #include <system_error>
 
 namespace zorvek {
@@ -40,50 +41,33 @@ ConversionMode conversionModeNamed(const std::string& mode) {
     return modeNames.at(lower);
 }
 
-bool runJob(CliReporter& report, const std::function<void()>& job) {
-    try {
-        job();
-        return true;
-    } catch (const FileAccessError& error) {
-        // A batch runs many files: the message names the one it is about.
-        report.error(std::string(error.what()) + ": " + pathToUtf8(error.path()));
-    } catch (const UserMessageError& error) {
-        report.error(error.what());
-    } catch (const std::exception& error) {
-        report.error(describeUnexpectedError(error));
-    }
-    return false;
+FailureSink failuresTo(CliReporter& report) {
+    return [&report](const std::exception& error) {
+        report.error(describeFailure(error, {.nameFile = true, .replaceHint = forceHint}));
+    };
 }
 
-std::string batchSummary(std::size_t succeeded, std::size_t failed, std::size_t skipped) {
-    std::string summary = "成功 " + std::to_string(succeeded) + " 件、失敗 " + std::to_string(failed) + " 件";
-    if (skipped > 0) {
-        summary += "、スキップ " + std::to_string(skipped) + " 件";
-    }
-    return summary;
+bool runJob(CliReporter& report, const std::function<void()>& job) {
+    return runBatchItem(job, failuresTo(report));
 }
 
 int runBatch(CliReporter& report, const std::vector<std::string>& inputs,
              const std::function<void(const fs::path& input)>& job) {
-    const std::size_t total = inputs.size();
-    std::size_t succeeded = 0;
-    for (std::size_t i = 0; i < total; ++i) {
-        const fs::path input = utf8ToPath(inputs[i]);
-        if (total > 1) {
-            report.progress("[" + std::to_string(i + 1) + "/" + std::to_string(total) + "] " +
-                            pathToUtf8(input.filename()));
-        }
-        succeeded += runJob(report, [&] { job(input); }) ? 1 : 0;
+    std::vector<fs::path> paths;
+    for (const std::string& input : inputs) {
+        paths.push_back(utf8ToPath(input));
     }
-    if (total > 1) {
-        report.progress(batchSummary(succeeded, total - succeeded, 0));
+    const BatchCounts counts = runFileBatch(paths, job, reportTo(report), failuresTo(report));
+    if (paths.size() > 1) {
+        report.progress(batchSummary(counts));
     }
-    return succeeded == total ? 0 : 1;
+    return counts.failed == 0 ? 0 : 1;
 }
 
 JobReport reportTo(CliReporter& report) {
-    return JobReport{[&report](std::string_view line) { report.progress(line); },
-                     [&report](const std::string& message) { report.warning(message); }};
+    return JobReport{.progress = [&report](std::string_view line) { report.progress(line); },
+                     .warn = [&report](const std::string& message) { report.warning(message); },
+                     .replaceHint = std::string(forceHint)};
 }
 
 void makeOutputFolder(const std::string& folder) {
@@ -101,18 +85,6 @@ CLI::Validator existingFolder() {
             return fs::is_directory(utf8ToPath(name), error) ? std::string() : "Directory does not exist: " + name;
         },
         "DIR");
-}
-
-void ClaimedOutputs::claim(const fs::path& output, const fs::path& input) {
-    std::error_code error;
-    const fs::path absolute = fs::absolute(output, error);
-    const fs::path key = (error ? output : absolute).lexically_normal();
-    const auto found = claimed_.find(key);
-    if (found != claimed_.end()) {
-        throw UserMessageError("出力ファイルが他の入力と重なります: " + pathToUtf8(found->second) + ", " +
-                               pathToUtf8(input));
-    }
-    claimed_.emplace(key, input);
 }
 
 }  // namespace zorvek

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliReporter.h"
+#include "jobs/Batch.h"
 #include "jobs/JobReport.h"
 #include "skeleton/ConversionMode.h"
 
@@ -8,8 +9,8 @@
 
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zorvek {
@@ -18,11 +19,15 @@ namespace zorvek {
 void addModeOption(CLI::App& command, std::string& mode);
 ConversionMode conversionModeNamed(const std::string& mode);
 
+// How the command line lets existing outputs be replaced, in the messages about them.
+inline constexpr std::string_view forceHint = " (上書きするには --force を指定してください)";
+
+// Each failure as an "エラー: " line: a file error names its file, since one
+// run may touch many.
+FailureSink failuresTo(CliReporter& report);
+
 // Runs one job; its errors are reported and counted, never thrown past it.
 bool runJob(CliReporter& report, const std::function<void()>& job);
-
-// "成功 N 件、失敗 M 件", then "、スキップ K 件" where the batch left some out.
-std::string batchSummary(std::size_t succeeded, std::size_t failed, std::size_t skipped);
 
 // One job per input, in order: "[i/N] name" before each and the count of
 // successes and failures at the end when there are several; the others still
@@ -39,16 +44,5 @@ void makeOutputFolder(const std::string& folder);
 // An existing folder named in UTF-8, on every platform (CLI::ExistingDirectory
 // reads the name in the system's code page on Windows).
 CLI::Validator existingFolder();
-
-// The outputs a batch has claimed so far: a second input that maps to the
-// same output (a/x.dff and b/x.dff into one folder) would replace the first's.
-class ClaimedOutputs {
-public:
-    // Throws UserMessageError naming both inputs when the output is claimed already.
-    void claim(const std::filesystem::path& output, const std::filesystem::path& input);
-
-private:
-    std::map<std::filesystem::path, std::filesystem::path> claimed_;
-};
 
 }  // namespace zorvek

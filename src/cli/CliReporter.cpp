@@ -1,6 +1,6 @@
 #include "cli/CliReporter.h"
 
-#include "ui/ReportStream.h"
+#include "console/ReportStream.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Console.h"
+#include "console/Console.h"
 
 #include <cstdio>
 #include <string_view>

@@ -6,8 +6,7 @@
 #include "jobs/ConvertJob.h"
 #include "jobs/TextureExport.h"
 
-#include <cctype>
-#include <map>
+#include <optional>
 
 namespace zorvek {
 
@@ -41,16 +40,16 @@ int runConvert(CliReporter& report, const ConvertOptions& options, const fs::pat
     ClaimedOutputs claimed;
     WrittenImages written;
     return runBatch(report, options.inputs, [&](const fs::path& input) {
-        ConvertDffJob job;
-        job.input = input;
-        job.output = convertTarget(options, input);
-        job.settings = ConvertSettings{conversionModeNamed(options.mode), options.textureExtension};
-        job.replaceExisting = options.force;
-        job.writeTextures = !options.noTextures;
-        if (!options.dictionary.empty()) {
-            job.dictionary = utf8ToPath(options.dictionary);
-        }
-        claimed.claim(job.output, job.input);
+        const ConvertDffJob job{
+            .input = input,
+            .output = convertTarget(options, input),
+            .settings = {.mode = conversionModeNamed(options.mode), .textureExtension = options.textureExtension},
+            .replaceExisting = options.replaceExisting,
+            .writeTextures = !options.noTextures,
+            .dictionary =
+                options.dictionary.empty() ? std::nullopt : std::optional<fs::path>(utf8ToPath(options.dictionary)),
+        };
+        claimed.claim(job.output, pathToUtf8(job.input));
         convertDffFile(job, tables, reportTo(report), &written);
     });
 }
@@ -73,7 +72,7 @@ void defineConvert(CLI::App& app, ConvertOptions& options) {
         ->excludes(noTextures);
     convert->add_option("--tables", options.tablesFolder, "Folder holding bones.dat and iks.dat")
         ->check(existingFolder());
-    convert->add_flag("-f,--force", options.force, "Replace existing output files and texture images");
+    convert->add_flag("-f,--force", options.replaceExisting, "Replace existing output files and texture images");
     convert->footer("Example: zorvek convert samples/*.dff -d out --mode mmd --texture-ext .png");
 }
 

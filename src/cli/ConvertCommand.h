@@ -19,7 +19,7 @@ struct ConvertOptions {
     std::string tablesFolder;
     std::string dictionary;
     bool noTextures = false;
-    bool force = false;
+    bool replaceExisting = false;
 };
 
 void defineConvert(CLI::App& app, ConvertOptions& options);

@@ -5,10 +5,12 @@
 #include "ifp/IfpReader.h"
 #include "jobs/ConversionTables.h"
 #include "jobs/ConvertJob.h"
+#include "jobs/MotionBatch.h"
 #include "jobs/MotionJob.h"
 
 #include <cstdio>
 #include <optional>
+#include <utility>
 
 namespace zorvek {
 
@@ -30,14 +32,6 @@ void listAnimations(CliReporter& report, const IfpFile& file) {
             report.warning(animation.failure);
         }
     }
-}
-
-fs::path motionTarget(const MotionOptions& options, const fs::path& input, const IfpAnimation& animation) {
-    if (!options.output.empty()) {
-        return utf8ToPath(options.output);
-    }
-    const fs::path folder = options.outputFolder.empty() ? input.parent_path() : utf8ToPath(options.outputFolder);
-    return folder / motionFileName(animation.name);
 }
 
 }  // namespace
@@ -78,29 +72,20 @@ int runIfpToVmd(CliReporter& report, const MotionOptions& options, const fs::pat
     if (!ready) {
         return 1;
     }
-    jobReport.progress("出力しています...");
-    if (!selected.hidden.empty()) {
-        jobReport.warn(hiddenAnimationsWarning(selected.hidden));
+    const MotionBatch batch{
+        .selection = std::move(selected),
+        .folder = options.outputFolder.empty() ? input.parent_path() : utf8ToPath(options.outputFolder),
+        .output = options.output.empty() ? std::nullopt : std::optional<fs::path>(utf8ToPath(options.output)),
+        .inputs = {input, modelPath},
+    };
+    const BatchCounts counts = writeMotionFiles(
+        *target, *file, batch,
+        [&](std::size_t) { return options.replaceExisting ? ExistingOutputs::Replace : ExistingOutputs::Refuse; },
+        jobReport, failuresTo(report));
+    if (batch.selection.animations.size() + batch.selection.hidden.size() > 1) {
+        report.progress(batchSummary(counts));
     }
-    ClaimedOutputs claimed;
-    std::size_t succeeded = 0;
-    for (const IfpAnimation* animation : selected.animations) {
-        succeeded +=
-            runJob(report,
-                   [&] {
-                       const fs::path output = motionTarget(options, input, *animation);
-                       // Numbered: two animations whose names differ only in what a file name cannot hold look alike.
-                       claimed.claim(output, utf8ToPath(numberedAnimationName(*file, *animation)));
-                       writeMotionFile(*target, *animation, {output, {input, modelPath}, options.force}, jobReport);
-                   })
-                ? 1
-                : 0;
-    }
-    const std::size_t failed = selected.animations.size() - succeeded;
-    if (selected.animations.size() + selected.hidden.size() > 1) {
-        report.progress(batchSummary(succeeded, failed, selected.hidden.size()));
-    }
-    if (failed > 0) {
+    if (counts.failed > 0) {
         return 1;
     }
     jobReport.progress("出力が完了しました");
@@ -127,7 +112,7 @@ void defineIfpToVmd(CLI::App& app, MotionOptions& options) {
         ->excludes(list);
     command->add_option("--tables", options.tablesFolder, "Folder holding bones.dat and iks.dat")
         ->check(existingFolder());
-    command->add_flag("-f,--force", options.force, "Replace existing VMD files");
+    command->add_flag("-f,--force", options.replaceExisting, "Replace existing VMD files");
     command->footer("Example: zorvek ifp2vmd ped.ifp --model hero.dff --mode mmd --anim walk_civi run_civi -d motions");
 }
 

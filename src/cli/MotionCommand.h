@@ -19,7 +19,7 @@ struct MotionOptions {
     std::string outputFolder;
     std::string tablesFolder;
     bool list = false;
-    bool force = false;
+    bool replaceExisting = false;
 };
 
 void defineIfpToVmd(CLI::App& app, MotionOptions& options);

@@ -15,7 +15,10 @@ int runRescale(CliReporter& report, const RescaleOptions& options) {
         if (!factor) {
             throw UserMessageError("倍率には数値を入力してください");
         }
-        const RescaleDffJob job{utf8ToPath(options.input), utf8ToPath(options.output), *factor, options.force};
+        const RescaleDffJob job{.input = utf8ToPath(options.input),
+                                .output = utf8ToPath(options.output),
+                                .factor = *factor,
+                                .replaceExisting = options.replaceExisting};
         rescaleDffFile(job, reportTo(report));
     });
     return succeeded ? 0 : 1;
@@ -26,7 +29,7 @@ void defineRescale(CLI::App& app, RescaleOptions& options) {
     rescale->add_option("input", options.input, "DFF file to read")->required();
     rescale->add_option("output", options.output, "DFF file to write")->required();
     rescale->add_option("factor", options.factor, "Scale factor, a decimal number")->required();
-    rescale->add_flag("-f,--force", options.force, "Replace an existing output file");
+    rescale->add_flag("-f,--force", options.replaceExisting, "Replace an existing output file");
     rescale->footer("Example: zorvek rescale hero.dff hero_big.dff 1.5");
 }
 

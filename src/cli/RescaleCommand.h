@@ -12,7 +12,7 @@ struct RescaleOptions {
     std::string input;
     std::string output;
     std::string factor;
-    bool force = false;
+    bool replaceExisting = false;
 };
 
 void defineRescale(CLI::App& app, RescaleOptions& options);

@@ -18,7 +18,7 @@ void defineTextures(CLI::App& app, TexturesOptions& options) {
                          "Folder to write the images into (made if missing); default: beside each TXD");
     textures->add_option("--format", options.format, "png, bmp or tga. Default png")
         ->check(CLI::IsMember({"png", "bmp", "tga"}, CLI::ignore_case));
-    textures->add_flag("-f,--force", options.force, "Replace existing images");
+    textures->add_flag("-f,--force", options.replaceExisting, "Replace existing images");
     textures->footer("Example: zorvek textures models/*.txd -d images --format png");
 }
 
@@ -31,7 +31,9 @@ int runTextures(CliReporter& report, const TexturesOptions& options) {
     WrittenImages written;
     return runBatch(report, options.inputs, [&](const fs::path& input) {
         const fs::path folder = options.outputFolder.empty() ? input.parent_path() : utf8ToPath(options.outputFolder);
-        unpackTextureDictionary(UnpackTexturesJob{input, folder, format, options.force}, reportTo(report), &written);
+        const UnpackTexturesJob job{
+            .dictionary = input, .folder = folder, .format = format, .replaceExisting = options.replaceExisting};
+        unpackTextureDictionary(job, reportTo(report), &written);
     });
 }
 

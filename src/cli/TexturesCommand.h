@@ -13,7 +13,7 @@ struct TexturesOptions {
     std::vector<std::string> inputs;
     std::string outputFolder;
     std::string format = "png";
-    bool force = false;
+    bool replaceExisting = false;
 };
 
 void defineTextures(CLI::App& app, TexturesOptions& options);

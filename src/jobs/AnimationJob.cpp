@@ -45,26 +45,26 @@ void checkAnimationName(std::string_view name) {
     }
 }
 
-void writeAnimationFile(const MotionTarget& target, const VmdFile& motion, const AnimationRequest& request,
-                        const AnimationOutput& output, const JobReport& report) {
-    checkAnimationName(request.name);
-    for (const fs::path& input : output.inputs) {
-        refuseOutputOntoInput(input, output.path);
+void writeAnimationFile(const MotionTarget& target, const VmdFile& motion, const AnimationFileJob& job,
+                        const JobReport& report) {
+    checkAnimationName(job.name);
+    for (const fs::path& input : job.inputs) {
+        refuseOutputOntoInput(input, job.path);
     }
-    if (!output.into) {
-        refuseExistingOutput(output.path, output.replace);
+    if (!job.into) {
+        refuseExistingOutput(job.path, job.replaceExisting);
     }
-    const IfpAnimation animation = target.buildAnimation(motion, request.name, request.allKeys, report.warn);
-    if (output.into) {
-        const Bytes existing = readWholeFile(output.path);
-        writeFileAtomically(output.path, addAnimationToAnp3(existing, animation, output.replace));
+    const IfpAnimation animation = target.buildAnimation(motion, job.name, job.allKeys, report.warn);
+    if (job.into) {
+        const Bytes existing = readWholeFile(job.path);
+        writeFileAtomically(job.path, addAnimationToAnp3(existing, animation, job.replaceExisting));
     } else {
         IfpFile file;
-        file.name = fileBlockName(output.path, request.name);
+        file.name = fileBlockName(job.path, job.name);
         file.animations.push_back(animation);
-        writeFileAtomically(output.path, writeAnp3(file));
+        writeFileAtomically(job.path, writeAnp3(file));
     }
-    report.progress(pathToUtf8(output.path));
+    report.progress(pathToUtf8(job.path));
 }
 
 std::size_t convertVmdBytes(std::span<const std::uint8_t> vmd, std::span<const std::uint8_t> dff, ConversionMode mode,

@@ -29,23 +29,22 @@ std::optional<std::string> animationNameOf(const std::filesystem::path& vmdPath)
 // for a name an IFP cannot hold.
 void checkAnimationName(std::string_view name);
 
-struct AnimationOutput {
+// What one VMD becomes: the animation and the file it goes to.
+struct AnimationFileJob {
+    std::string name;      // the animation's, checked with checkAnimationName
+    bool allKeys = false;  // a key at every frame, none dropped
     std::filesystem::path path;
     std::vector<std::filesystem::path> inputs;  // the VMD and the DFF, never to be written over
     bool into = false;                          // add the animation to the IFP at `path`
-    bool replace = false;                       // replace the file (or, with `into`, its animation of the same name)
-};
-
-struct AnimationRequest {
-    std::string name;
-    bool allKeys = false;
+    // Replace the file (or, with `into`, its animation of the same name).
+    bool replaceExisting = false;
 };
 
 // The animation to its file: a new IFP holding it alone, or the IFP at the
 // path with it added, the other animations kept byte for byte. Written whole
 // or not at all; the output path is reported when done.
-void writeAnimationFile(const MotionTarget& target, const VmdFile& motion, const AnimationRequest& request,
-                        const AnimationOutput& output, const JobReport& report);
+void writeAnimationFile(const MotionTarget& target, const VmdFile& motion, const AnimationFileJob& job,
+                        const JobReport& report);
 
 // The motion of VMD bytes onto the model of DFF bytes, in the mode, as the
 // fuzzer runs it: the size of the IFP.

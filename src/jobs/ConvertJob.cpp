@@ -2,6 +2,7 @@
 
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
+#include "jobs/Failures.h"
 
 #include <utility>
 
@@ -25,8 +26,7 @@ void refuseOutputOntoInput(const fs::path& input, const fs::path& output) {
 void refuseExistingOutput(const fs::path& output, bool replaceExisting) {
     std::error_code error;
     if (!replaceExisting && fs::exists(output, error)) {
-        throw UserMessageError("出力ファイルが既に存在します (上書きするには --force を指定してください): " +
-                               pathToUtf8(output));
+        throw ExistingOutputError(output);
     }
 }
 
@@ -67,7 +67,7 @@ void writePlannedTextures(const TexturePlan& plan, bool replaceExisting, const J
     }
     const WrittenTextures result = writeTextureImages(plan, replaceExisting, report.warn, written);
     for (const fs::path& kept : result.kept) {
-        report.warn("テクスチャの画像が既にあります (上書きするには --force を指定してください): " + pathToUtf8(kept));
+        report.warn("テクスチャの画像が既にあります" + report.replaceHint + ": " + pathToUtf8(kept));
     }
     report.progress("テクスチャを出力しました (" + std::to_string(result.count) + ")");
 }

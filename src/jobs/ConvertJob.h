@@ -45,7 +45,8 @@ void convertDffFile(const ConvertDffJob& job, const ConversionTables& tables, co
                     WrittenImages* written = nullptr);
 
 // Writes a model's texture images as the command line does, with its progress
-// lines: existing files are kept (with a warning) unless they may be replaced.
+// lines: existing files are kept (with a warning that carries the report's
+// replace hint) unless they may be replaced.
 void writePlannedTextures(const TexturePlan& plan, bool replaceExisting, const JobReport& report,
                           WrittenImages* written);
 
@@ -53,7 +54,7 @@ void writePlannedTextures(const TexturePlan& plan, bool replaceExisting, const J
 // that no answer can lose the input.
 void refuseOutputOntoInput(const std::filesystem::path& input, const std::filesystem::path& output);
 
-// Refuses an existing output unless it may be replaced (the command line's --force).
+// Throws ExistingOutputError for an existing output unless it may be replaced.
 void refuseExistingOutput(const std::filesystem::path& output, bool replaceExisting);
 
 }  // namespace zorvek

@@ -15,6 +15,9 @@ namespace zorvek {
 struct JobReport {
     std::function<void(std::string_view line)> progress = [](std::string_view) {};
     WarningSink warn = [](const std::string&) {};
+    // How the user allows existing files to be replaced, said in the warning
+    // for one that was kept: the command line names its flag.
+    std::string replaceHint{};
 };
 
 // The same report, each distinct warning passed on once: a batch that meets the

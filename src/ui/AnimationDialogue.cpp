@@ -2,11 +2,11 @@
 
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
+#include "console/ConsoleForms.h"
 #include "ifp/IfpReader.h"
 #include "jobs/AnimationJob.h"
 #include "jobs/ConvertJob.h"
 #include "ui/CommandGuard.h"
-#include "ui/ConsoleForms.h"
 #include "ui/MotionModelChoice.h"
 #include "ui/PathPrompts.h"
 #include "vmd/VmdReader.h"
@@ -106,8 +106,9 @@ void convertVmdToIfp(Console& console, const ConversionTables& tables) {
         }
         printLine(console, "出力しています...");
         // The prompts have asked about replacing; only the inputs are still refused.
-        writeAnimationFile(target, motion, {name, false}, {*path, {*motionPath, modelPath}, *into, true},
-                           reportTo(console));
+        const AnimationFileJob job{
+            .name = name, .path = *path, .inputs = {*motionPath, modelPath}, .into = *into, .replaceExisting = true};
+        writeAnimationFile(target, motion, job, reportTo(console));
         printLine(console, "出力が完了しました");
     });
 }

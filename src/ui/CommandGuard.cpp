@@ -1,18 +1,10 @@
 #include "ui/CommandGuard.h"
 
 #include "base/UserMessageError.h"
-#include "ui/ConsoleForms.h"
-
-#include <new>
+#include "console/ConsoleForms.h"
+#include "jobs/Failures.h"
 
 namespace zorvek {
-
-std::string describeUnexpectedError(const std::exception& error) {
-    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
-        return "メモリが足りません";
-    }
-    return std::string("予期しないエラーが発生しました (") + error.what() + ")";
-}
 
 void guardCommand(Console& console, const std::function<void()>& command) {
     try {
@@ -20,10 +12,8 @@ void guardCommand(Console& console, const std::function<void()>& command) {
     } catch (const OperationCancelled&) {
         console.setDefaultColour();
         printCancelled(console);
-    } catch (const UserMessageError& error) {
-        printError(console, error.what());
     } catch (const std::exception& error) {
-        printError(console, describeUnexpectedError(error));
+        printError(console, describeFailure(error));
     }
 }
 
@@ -32,7 +22,8 @@ WarningSink warningsTo(Console& console) {
 }
 
 JobReport reportTo(Console& console) {
-    return JobReport{[&console](std::string_view line) { printLine(console, line); }, warningsTo(console)};
+    return JobReport{.progress = [&console](std::string_view line) { printLine(console, line); },
+                     .warn = warningsTo(console)};
 }
 
 }  // namespace zorvek

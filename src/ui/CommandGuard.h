@@ -1,15 +1,16 @@
 #pragma once
 
 #include "base/Warnings.h"
+#include "console/Console.h"
 #include "jobs/JobReport.h"
-#include "ui/Console.h"
 
 #include <functional>
 
 namespace zorvek {
 
-// Runs one command to its end: its errors are printed with "エラー: ", a
-// cancel with the cancel message, and nothing unwinds into the menu.
+// Runs one command to its end: its errors are printed with "エラー: " as
+// describeFailure words them, a cancel with the cancel message, and nothing
+// unwinds into the menu.
 void guardCommand(Console& console, const std::function<void()>& command);
 
 // Shows each warning as a "警告: " line as it arises.
@@ -17,8 +18,5 @@ WarningSink warningsTo(Console& console);
 
 // A job's progress as plain lines and its warnings as "警告: " lines.
 JobReport reportTo(Console& console);
-
-// The message for an error that is not one of ours (out of memory, a library's exception).
-std::string describeUnexpectedError(const std::exception& error);
 
 }  // namespace zorvek

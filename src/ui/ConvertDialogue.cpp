@@ -2,10 +2,10 @@
 
 #include "base/FileIo.h"
 #include "base/UserMessageError.h"
+#include "console/ConsoleForms.h"
 #include "jobs/ConvertJob.h"
 #include "jobs/TextureExport.h"
 #include "ui/CommandGuard.h"
-#include "ui/ConsoleForms.h"
 #include "ui/PathPrompts.h"
 
 #include <array>
@@ -53,15 +53,15 @@ void writeTexturesAsking(Console& console, const TexturePlan& plan) {
     if (!plan.formatWritable) {
         return;
     }
-    bool replace = true;
+    bool replaceExisting = true;
     if (!existingImages(plan).empty()) {
         const std::optional<bool> answer = askYesNo(console, "テクスチャの画像が既にあります。上書きしますか? (y/n)> ");
         if (!answer) {
             console.endLine();
         }
-        replace = answer.value_or(false);
+        replaceExisting = answer.value_or(false);
     }
-    const WrittenTextures written = writeTextureImages(plan, replace, warningsTo(console), nullptr);
+    const WrittenTextures written = writeTextureImages(plan, replaceExisting, warningsTo(console), nullptr);
     printLine(console, "テクスチャを出力しました (" + std::to_string(written.count) + ")");
 }
 

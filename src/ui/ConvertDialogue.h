@@ -1,8 +1,8 @@
 #pragma once
 
+#include "console/Console.h"
 #include "jobs/ConversionTables.h"
 #include "skeleton/ConversionMode.h"
-#include "ui/Console.h"
 
 namespace zorvek {
 

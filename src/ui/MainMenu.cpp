@@ -1,11 +1,10 @@
 #include "ui/MainMenu.h"
 
-#include "base/UserMessageError.h"
 #include "base/Version.h"
+#include "console/ConsoleForms.h"
 #include "jobs/ConversionTables.h"
+#include "jobs/Failures.h"
 #include "ui/AnimationDialogue.h"
-#include "ui/CommandGuard.h"
-#include "ui/ConsoleForms.h"
 #include "ui/ConvertDialogue.h"
 #include "ui/MotionDialogue.h"
 #include "ui/RescaleDialogue.h"
@@ -121,11 +120,8 @@ int runInteractiveProgram(Console& console, const std::filesystem::path& tablesF
     ConversionTables tables;
     try {
         tables = loadConversionTables(tablesFolder, [&console](std::string_view line) { printLine(console, line); });
-    } catch (const UserMessageError& error) {
-        reportStartupFailure(console, error.what());
-        return 0;
     } catch (const std::exception& error) {
-        reportStartupFailure(console, describeUnexpectedError(error));
+        reportStartupFailure(console, describeFailure(error));
         return 0;
     }
     return runMenu(console, tables);

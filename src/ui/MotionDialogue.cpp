@@ -1,19 +1,19 @@
 #include "ui/MotionDialogue.h"
 
-#include "base/FileIo.h"
 #include "base/TextBlanks.h"
-#include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
+#include "console/ConsoleForms.h"
 #include "ifp/IfpReader.h"
-#include "jobs/ConvertJob.h"
+#include "jobs/Batch.h"
+#include "jobs/Failures.h"
+#include "jobs/MotionBatch.h"
 #include "jobs/MotionJob.h"
 #include "ui/CommandGuard.h"
-#include "ui/ConsoleForms.h"
 #include "ui/MotionModelChoice.h"
 #include "ui/PathPrompts.h"
 
+#include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace zorvek {
@@ -67,8 +67,31 @@ void writeOne(Console& console, const MotionTarget& target, const IfpAnimation& 
     }
     printLine(console, "出力しています...");
     // The prompt has asked about replacing; only the inputs are still refused.
-    writeMotionFile(target, animation, {*path, inputs, true}, reportTo(console));
+    writeMotionFile(target, animation, {.path = *path, .inputs = inputs, .replaceExisting = true}, reportTo(console));
     printLine(console, "出力が完了しました");
+}
+
+// The menu asks once about all the files that exist already; the end of input cancels.
+ExistingOutputs askReplaceExisting(Console& console, std::size_t existing) {
+    if (existing == 0) {
+        return ExistingOutputs::Keep;
+    }
+    const std::optional<bool> answer =
+        askYesNo(console, "同じ名前のVMDファイルが" + std::to_string(existing) + "個あります。上書きしますか? (y/n)> ");
+    if (!answer) {
+        throw OperationCancelled();
+    }
+    return *answer ? ExistingOutputs::Replace : ExistingOutputs::Keep;
+}
+
+void printMotionFailure(Console& console, const std::exception& error) {
+    if (const auto* claimed = dynamic_cast<const OutputClaimedError*>(&error)) {
+        printError(console, "同じ名前のファイルに出力するアニメーションがあります: " + claimed->earlier() + ", " +
+                                claimed->later());
+        return;
+    }
+    // Only the files written are listed: the one that failed is named here.
+    printError(console, describeFailure(error, {.nameFile = true}));
 }
 
 void writeAll(Console& console, const MotionTarget& target, const IfpFile& file, const std::vector<fs::path>& inputs) {
@@ -76,58 +99,10 @@ void writeAll(Console& console, const MotionTarget& target, const IfpFile& file,
     if (!folder) {
         return;
     }
-    const AnimationSelection selection = selectAnimations(file, {});
-    std::vector<fs::path> paths;
-    std::size_t existing = 0;
-    for (const IfpAnimation* animation : selection.animations) {
-        paths.push_back(*folder / motionFileName(animation->name));
-        std::error_code error;
-        existing += fs::exists(paths.back(), error) ? 1 : 0;
-    }
-    bool replace = false;
-    if (existing > 0) {
-        const std::optional<bool> answer = askYesNo(
-            console, "同じ名前のVMDファイルが" + std::to_string(existing) + "個あります。上書きしますか? (y/n)> ");
-        if (!answer) {
-            throw OperationCancelled();
-        }
-        replace = *answer;
-    }
-    printLine(console, "出力しています...");
-    const JobReport report = withEachWarningOnce(reportTo(console));
-    if (!selection.hidden.empty()) {
-        report.warn(hiddenAnimationsWarning(selection.hidden));
-    }
-    std::vector<std::pair<fs::path, const IfpAnimation*>> claimed;
-    for (std::size_t i = 0; i < selection.animations.size(); ++i) {
-        const IfpAnimation& animation = *selection.animations[i];
-        try {
-            // Two animations whose names differ only in characters a file
-            // name cannot hold would land on one file: the first keeps it.
-            for (const auto& [earlier, owner] : claimed) {
-                if (isSameFile(earlier, paths[i]) || earlier == paths[i]) {
-                    throw UserMessageError(
-                        "同じ名前のファイルに出力するアニメーションがあります: " + numberedAnimationName(file, *owner) +
-                        ", " + numberedAnimationName(file, animation));
-                }
-            }
-            std::error_code error;
-            if (!replace && fs::exists(paths[i], error)) {
-                printWarning(console, "既にあるファイルは残しました: " + pathToUtf8(paths[i]));
-                continue;
-            }
-            writeMotionFile(target, animation, {paths[i], inputs, true}, report);
-            claimed.emplace_back(paths[i], &animation);
-        } catch (const FileAccessError& error) {
-            // Only the files written are listed: the one that failed is named here.
-            printError(console, std::string(error.what()) + ": " + pathToUtf8(error.path()));
-        } catch (const UserMessageError& error) {
-            printError(console, error.what());
-        } catch (const std::exception& error) {
-            // One animation's fault is no reason to leave the others unwritten.
-            printError(console, describeUnexpectedError(error));
-        }
-    }
+    const MotionBatch batch{.selection = selectAnimations(file, {}), .folder = *folder, .inputs = inputs};
+    writeMotionFiles(
+        target, file, batch, [&console](std::size_t existing) { return askReplaceExisting(console, existing); },
+        reportTo(console), [&console](const std::exception& error) { printMotionFailure(console, error); });
     printLine(console, "出力が完了しました");
 }
 

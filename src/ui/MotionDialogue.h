@@ -1,7 +1,7 @@
 #pragma once
 
+#include "console/Console.h"
 #include "jobs/ConversionTables.h"
-#include "ui/Console.h"
 
 namespace zorvek {
 

@@ -1,7 +1,7 @@
 #include "ui/MotionModelChoice.h"
 
+#include "console/ConsoleForms.h"
 #include "ui/CommandGuard.h"
-#include "ui/ConsoleForms.h"
 #include "ui/ConvertDialogue.h"
 #include "ui/PathPrompts.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "console/Console.h"
 #include "jobs/ConversionTables.h"
 #include "jobs/ConvertJob.h"
-#include "ui/Console.h"
 
 #include <filesystem>
 #include <optional>

@@ -2,10 +2,10 @@
 
 #include "base/MappedFile.h"
 #include "base/UserMessageError.h"
+#include "console/ConsoleForms.h"
 #include "jobs/ConvertJob.h"
 #include "jobs/RescaleJob.h"
 #include "ui/CommandGuard.h"
-#include "ui/ConsoleForms.h"
 #include "ui/PathPrompts.h"
 
 #include <optional>

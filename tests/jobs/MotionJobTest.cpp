@@ -175,9 +175,7 @@ TEST_F(WriteMotionFile, WritesTheMotionAndReportsItsPath) {
 
 TEST_F(WriteMotionFile, AnExistingFileIsReplacedOnlyWhenAllowed) {
     const fs::path output = folder.write("wave.vmd", std::string_view("old"));
-    EXPECT_USER_ERROR(
-        write({output, {}, false}),
-        "出力ファイルが既に存在します (上書きするには --force を指定してください): " + pathToUtf8(output));
+    EXPECT_USER_ERROR(write({output, {}, false}), "出力ファイルが既に存在します: " + pathToUtf8(output));
     EXPECT_EQ(test::readBytes(output), (Bytes{'o', 'l', 'd'}));
     write({output, {}, true});
     EXPECT_EQ(test::readBytes(output), expected());

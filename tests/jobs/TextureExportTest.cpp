@@ -156,8 +156,7 @@ TEST(ModelTextures, AnExistingImageIsKeptUnlessReplacingIsAllowed) {
     const ConvertRun kept = convert(dff, folder / "hero.pmx", nullptr);
     EXPECT_EQ(test::readBytes(folder / "body.png"), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(kept.warnings,
-              std::vector<std::string>{"テクスチャの画像が既にあります (上書きするには --force を指定してください): " +
-                                       (folder / "body.png").string()});
+              std::vector<std::string>{"テクスチャの画像が既にあります: " + (folder / "body.png").string()});
     const ConvertRun replaced = convert(dff, folder / "hero2.pmx", nullptr, true);
     EXPECT_NE(test::readBytes(folder / "body.png"), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(replaced.lines.back(), "テクスチャを出力しました (1)");

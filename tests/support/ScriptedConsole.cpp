@@ -1,8 +1,9 @@
 #include "support/ScriptedConsole.h"
 
-#include "ui/PathPrompts.h"
+#include "console/TypedPaths.h"
 
 #include <regex>
+#include <stdexcept>
 
 namespace zorvek::test {
 
@@ -17,6 +18,14 @@ ScriptedConsole::ScriptedConsole(std::string_view answers) {
 std::string ScriptedConsole::plainText() const {
     static const std::regex marks("<(11|12|14|15|/)>");
     return std::regex_replace(transcript_, marks, "");
+}
+
+void ScriptedConsole::write(std::string_view text) {
+    if (!failingText_.empty() && text == failingText_) {
+        failingText_.clear();
+        throw std::runtime_error("scripted console failure");
+    }
+    transcript_ += text;
 }
 
 void ScriptedConsole::setColour(Colour colour) {

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "ui/Console.h"
+#include "console/Console.h"
 
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace zorvek::test {
 
@@ -22,9 +23,12 @@ public:
     std::string plainText() const;
     std::size_t answersLeft() const { return answers_.size(); }
     const std::string& title() const { return title_; }
+    // The first write of exactly this text throws instead, as a console that
+    // breaks down would: an error that is none of ours, in the middle of a command.
+    void failWriting(std::string text) { failingText_ = std::move(text); }
 
     void setTitle(std::string_view title) override { title_ = title; }
-    void write(std::string_view text) override { transcript_ += text; }
+    void write(std::string_view text) override;
     void setColour(Colour colour) override;
     void setDefaultColour() override { transcript_ += "</>"; }
     void endLine() override { transcript_ += '\n'; }
@@ -38,6 +42,7 @@ private:
     std::deque<std::string> answers_;
     std::string transcript_;
     std::string title_;
+    std::string failingText_;
 };
 
 }  // namespace zorvek::test

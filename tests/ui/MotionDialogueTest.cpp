@@ -1,13 +1,13 @@
 #include "ui/MotionDialogue.h"
 
 #include "base/TextEncoding.h"
+#include "console/TypedPaths.h"
 #include "ifp/IfpReader.h"
 #include "jobs/MotionJob.h"
 #include "support/MotionFiles.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 #include "support/ifp/IfpBuilder.h"
-#include "ui/PathPrompts.h"
 
 #include <gtest/gtest.h>
 
@@ -376,6 +376,23 @@ TEST_F(MotionDialogue, AnUnwritableFileIsNamed) {
         (out / "nod.vmd").string() + "\n" + (out / "look.vmd").string() + "\n出力が完了しました\n"))
         << console.transcript();
     EXPECT_EQ(filesIn(out), 4u);
+}
+
+// An error that is none of ours while one animation is written (here the
+// console's, as its file is reported) is shown, and the others are still written.
+TEST_F(MotionDialogue, AnUnexpectedErrorInOneAnimationStopsNoOther) {
+    const fs::path out = folder / "out";
+    fs::create_directory(out);
+    ScriptedConsole console(answersThroughMode("3") + "\n" + out.string() + "\n");
+    console.failWriting(pathToUtf8(out / "wave.vmd"));
+    convertIfpToVmd(console, tables);
+    EXPECT_EQ(console.transcript(),
+              throughMode("3") + animationPrompt + "\n</>" + "出力先のフォルダを入力してください> " + out.string() +
+                  "\n" + chosen(out) + "出力しています...\n" + (out / "walk.vmd").string() + "\n" +
+                  "<12>エラー: 予期しないエラーが発生しました (scripted console failure)\n</>" +
+                  (out / "nod.vmd").string() + "\n" + (out / "look.vmd").string() + "\n出力が完了しました\n");
+    EXPECT_EQ(test::readBytes(out / "look.vmd"), expectedVmd(3));
+    EXPECT_EQ(console.answersLeft(), 0u);
 }
 
 // The game finds an animation by name: of two "walk", only the first is ever played.

@@ -2,12 +2,12 @@
 // names the input file, however it is spelled, is refused before any question.
 
 #include "base/TextEncoding.h"
+#include "console/TypedPaths.h"
 #include "jobs/ConversionTables.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 #include "support/dff/DffBuilder.h"
 #include "ui/ConvertDialogue.h"
-#include "ui/PathPrompts.h"
 #include "ui/RescaleDialogue.h"
 
 #include <gtest/gtest.h>
