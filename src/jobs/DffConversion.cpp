@@ -39,12 +39,11 @@ DffConversion DffConversion::fromFile(const fs::path& source, const WarningSink&
 
 PreparedConversion DffConversion::prepare(ConversionMode mode, const ConversionTables& tables) && {
     PreparedSkeleton skeleton = prepareSkeleton(model_, mode, tables.bones);
-    return PreparedConversion(std::move(model_), std::move(modelName_), std::move(source_), mode,
-                              std::move(skeleton));
+    return PreparedConversion(std::move(model_), std::move(modelName_), std::move(source_), mode, std::move(skeleton));
 }
 
-PreparedConversion::PreparedConversion(DffModel model, std::u16string modelName, fs::path source,
-                                       ConversionMode mode, PreparedSkeleton skeleton)
+PreparedConversion::PreparedConversion(DffModel model, std::u16string modelName, fs::path source, ConversionMode mode,
+                                       PreparedSkeleton skeleton)
     : model_(std::move(model)),
       modelName_(std::move(modelName)),
       source_(std::move(source)),

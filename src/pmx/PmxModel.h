@@ -128,8 +128,8 @@ struct PmxBone {
     std::int32_t parent = -1;
     std::int32_t layer = 0;
     std::uint16_t flags = 0;
-    std::int32_t tailBone = -1;  // with PmxTailIsBone
-    Vec3 tailOffset;             // without it
+    std::int32_t tailBone = -1;       // with PmxTailIsBone
+    Vec3 tailOffset;                  // without it
     std::int32_t inheritParent = -1;  // with PmxInheritsRotation or PmxInheritsTranslation
     float inheritWeight = 0;
     Vec3 fixedAxis;  // with PmxFixedAxis
