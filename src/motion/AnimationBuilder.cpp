@@ -1,5 +1,6 @@
 #include "motion/AnimationBuilder.h"
 
+#include "base/PortableMath.h"
 #include "base/UserMessageError.h"
 #include "ifp/IfpQuantisation.h"
 #include "motion/GamePose.h"
@@ -56,7 +57,7 @@ public:
           turned_(rig.bones.size(), false),
           moved_(rig.bones.size(), false),
           mmdToGame_(glm::transpose(gameToMmdRotation())),
-          smallestTurnDot_(std::cos(smallestTurnDegrees * std::numbers::pi / 180.0 / 2.0)) {
+          smallestTurnDot_(portable::cos(smallestTurnDegrees * std::numbers::pi / 180.0 / 2.0)) {
         for (std::size_t bone = 0; bone < rig.bones.size(); ++bone) {
             boneOfFrame_[rig.bones[bone].frame] = static_cast<std::int32_t>(bone);
             restRotations_.push_back(
