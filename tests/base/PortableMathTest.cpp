@@ -56,20 +56,33 @@ private:
 
 constexpr int argumentCount = 200000;
 
+// glibc's functions are within about half an ulp of the true value, so ours
+// may differ from them by one ulp, never by two, and mostly not at all.
+// mingw-w64's sine and cosine are the x87 instructions, whose reduction by a
+// 66-bit pi leaves them thousands of ulps off for large arguments and near
+// multiples of pi: there the comparison proves nothing.
+#if defined(__GLIBC__)
+constexpr bool accurateLibrary = true;
+#else
+constexpr bool accurateLibrary = false;
+#endif
+
 struct AccuracyCase {
     std::string label;
     double (*portable)(double);
     double (*library)(double);
     double low, high;
     bool logarithmic;
+    bool reduced = false;  // whether the library reduces the argument too
 };
 
 class PortableMathAccuracyTest : public ::testing::TestWithParam<AccuracyCase> {};
 
-// Both stay within one ulp of the true value (the C libraries within about
-// half of one), so they may differ by one ulp, never by two.
 TEST_P(PortableMathAccuracyTest, IsWithinOneUlpOfTheCLibrary) {
     const AccuracyCase& c = GetParam();
+    if (c.reduced && !accurateLibrary) {
+        GTEST_SKIP() << "this C library's reduced sine and cosine are less accurate than ours";
+    }
     Arguments arguments(c.low, c.high, c.logarithmic);
     double largest = 0;
     double worstArgument = 0;
@@ -86,8 +99,10 @@ TEST_P(PortableMathAccuracyTest, IsWithinOneUlpOfTheCLibrary) {
     RecordProperty("largest_ulps", std::to_string(largest));
     RecordProperty("differing", std::to_string(differing));
     EXPECT_LE(largest, 1) << "at " << std::hexfloat << worstArgument;
-    // Most results are the correctly rounded double, as the library's are.
-    EXPECT_LT(differing, argumentCount / 20);
+    if (accurateLibrary) {
+        // Most results are the correctly rounded double, as glibc's are.
+        EXPECT_LT(differing, argumentCount / 20);
+    }
 }
 
 double librarySin(double x) {
@@ -109,13 +124,13 @@ double libraryAcos(double x) {
 INSTANTIATE_TEST_SUITE_P(
     Functions, PortableMathAccuracyTest,
     ::testing::Values(AccuracyCase{"sin_unreduced", portable::sin, librarySin, -pi / 4, pi / 4, false},
-                      AccuracyCase{"sin_turns", portable::sin, librarySin, -4 * pi, 4 * pi, false},
-                      AccuracyCase{"sin_far", portable::sin, librarySin, -1e5, 1e5, false},
-                      AccuracyCase{"sin_magnitudes", portable::sin, librarySin, -30, 20, true},
+                      AccuracyCase{"sin_turns", portable::sin, librarySin, -4 * pi, 4 * pi, false, true},
+                      AccuracyCase{"sin_far", portable::sin, librarySin, -1e5, 1e5, false, true},
+                      AccuracyCase{"sin_magnitudes", portable::sin, librarySin, -30, 20, true, true},
                       AccuracyCase{"cos_unreduced", portable::cos, libraryCos, -pi / 4, pi / 4, false},
-                      AccuracyCase{"cos_turns", portable::cos, libraryCos, -4 * pi, 4 * pi, false},
-                      AccuracyCase{"cos_far", portable::cos, libraryCos, -1e5, 1e5, false},
-                      AccuracyCase{"cos_magnitudes", portable::cos, libraryCos, -30, 20, true},
+                      AccuracyCase{"cos_turns", portable::cos, libraryCos, -4 * pi, 4 * pi, false, true},
+                      AccuracyCase{"cos_far", portable::cos, libraryCos, -1e5, 1e5, false, true},
+                      AccuracyCase{"cos_magnitudes", portable::cos, libraryCos, -30, 20, true, true},
                       AccuracyCase{"atan_near_zero", portable::atan, libraryAtan, -3, 3, false},
                       AccuracyCase{"atan_magnitudes", portable::atan, libraryAtan, -30, 60, true},
                       AccuracyCase{"asin", portable::asin, libraryAsin, -1, 1, false},
@@ -153,7 +168,9 @@ TEST_P(PortableAtan2AccuracyTest, IsWithinOneUlpOfTheCLibrary) {
     RecordProperty("largest_ulps", std::to_string(largest));
     RecordProperty("differing", std::to_string(differing));
     EXPECT_LE(largest, 1) << std::hexfloat << "at atan2(" << worstY << ", " << worstX << ")";
-    EXPECT_LT(differing, argumentCount / 20);
+    if (accurateLibrary) {
+        EXPECT_LT(differing, argumentCount / 20);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Regions, PortableAtan2AccuracyTest,
@@ -193,12 +210,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SpecialCase{"sin_negative_infinity", portable::sin, librarySin, -inf},
                       SpecialCase{"sin_nan", portable::sin, librarySin, nan},
                       SpecialCase{"sin_half_pi", portable::sin, librarySin, pi / 2},
-                      SpecialCase{"sin_pi", portable::sin, librarySin, pi},
                       SpecialCase{"cos_zero", portable::cos, libraryCos, 0.0},
                       SpecialCase{"cos_negative_zero", portable::cos, libraryCos, -0.0},
                       SpecialCase{"cos_infinity", portable::cos, libraryCos, inf},
                       SpecialCase{"cos_nan", portable::cos, libraryCos, nan},
-                      SpecialCase{"cos_half_pi", portable::cos, libraryCos, pi / 2},
                       SpecialCase{"cos_pi", portable::cos, libraryCos, pi},
                       SpecialCase{"atan_zero", portable::atan, libraryAtan, 0.0},
                       SpecialCase{"atan_negative_zero", portable::atan, libraryAtan, -0.0},
@@ -253,6 +268,16 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaneSpecialCase{"tiny_over_tiny", -3e-300, -1e-300}, PlaneSpecialCase{"nan_y", nan, 1.0},
                       PlaneSpecialCase{"nan_x", 1.0, nan}),
     [](const ::testing::TestParamInfo<PlaneSpecialCase>& info) { return info.param.label; });
+
+// Near the zeros the result is the small remainder of the argument after
+// whole multiples of pi / 2, which the reduction must keep to the last bit:
+// the nearest doubles to pi and pi / 2 miss them by these (pi's digits).
+TEST(PortableMath, KeepsTheRemainderNearMultiplesOfHalfPi) {
+    EXPECT_EQ(portable::sin(pi), 0x1.1a62633145c07p-53);
+    EXPECT_EQ(portable::cos(pi / 2), 0x1.1a62633145c07p-54);
+    EXPECT_EQ(portable::sin(-pi), -0x1.1a62633145c07p-53);
+    EXPECT_EQ(portable::cos(3 * (pi / 2)), -0x1.a79394c9e8a0ap-53);
+}
 
 // The slerp's series are less accurate than the functions above and stay so:
 // what they give decides the bytes of every motion made from an animation.
