@@ -38,10 +38,11 @@ function(zorvek_add_windows_end_to_end_tests)
     add_test(NAME windows.e2e.${run}
              COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/e2e.sh ${run} ${ZORVEK_LINUX_BUILD}
                      $<TARGET_FILE:zorvek> ${ZORVEK_WINE_RUN} ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR}/e2e/${run})
-    set_tests_properties(windows.e2e.${run} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 TIMEOUT 300)
+    set_tests_properties(windows.e2e.${run} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 TIMEOUT 300
+                                                       LABELS program)
   endforeach()
   add_test(NAME windows.e2e.test-motions
            COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/test-motions.sh ${ZORVEK_LINUX_BUILD} ${ZORVEK_TEST_MOTIONS})
   set_tests_properties(windows.e2e.test-motions PROPERTIES FIXTURES_REQUIRED test-motions SKIP_RETURN_CODE 77
-                                                           TIMEOUT 600)
+                                                           TIMEOUT 600 LABELS program)
 endfunction()
