@@ -45,7 +45,7 @@ void checkAnimationName(std::string_view name) {
     }
 }
 
-void writeAnimationFile(const MotionTarget& target, const VmdFile& motion, const AnimationRequest& request,
+void writeAnimationFile(const MotionTarget& target, const VmdMotion& motion, const AnimationRequest& request,
                         const AnimationOutput& output, const JobReport& report) {
     checkAnimationName(request.name);
     for (const fs::path& input : output.inputs) {
@@ -69,7 +69,7 @@ void writeAnimationFile(const MotionTarget& target, const VmdFile& motion, const
 
 std::size_t convertVmdBytes(std::span<const std::uint8_t> vmd, std::span<const std::uint8_t> dff, ConversionMode mode,
                             const ConversionTables& tables, const WarningSink& warn) {
-    const VmdFile motion = readVmd(vmd);
+    const VmdMotion motion = readVmd(vmd);
     DffConversion model = DffConversion::fromBytes(dff, u"model.dff", warn);
     model.prepare(mode, tables);
     const MotionTarget target(model, tables);

@@ -207,7 +207,7 @@ private:
 
 }  // namespace
 
-IfpAnimation buildAnimation(const MotionRig& rig, const DffModel& model, const VmdFile& motion, std::string name,
+IfpAnimation buildAnimation(const MotionRig& rig, const DffModel& model, const VmdMotion& motion, std::string name,
                             const std::optional<KeyTolerance>& reduction, const WarningSink& warn) {
     const RigMotion bound = bindMotion(rig, motion);
     if (bound.lastFrame > lastIfpMotionFrame) {

@@ -131,7 +131,7 @@ void MmdPoser::poseAt(std::uint32_t frame) {
 }
 
 void MmdPoser::keyedPose(std::uint32_t frame) {
-    const auto pose = [frame](MmdBonePose& bone, const std::vector<VmdFileKey>* keys) {
+    const auto pose = [frame](MmdBonePose& bone, const std::vector<VmdBoneKey>* keys) {
         if (keys == nullptr) {
             bone.local = Quaternion(1, 0, 0, 0);
             bone.offset = Point(0.0);

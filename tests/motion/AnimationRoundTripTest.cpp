@@ -185,7 +185,7 @@ TEST_P(SampleDance, TheGameShowsWhatMmdShows) {
     const BonePlan plan =
         planBones(model.model(), ConversionMode::NamesAndAxes, shippedTables().bones, shippedTables().iks);
     const MotionRig rig = makeMotionRig(model.model(), ConversionMode::NamesAndAxes, plan, shippedTables().iks, u"x");
-    const VmdFile dance = readVmdFile(source / "samples/zorvek_sample.vmd");
+    const VmdMotion dance = readVmdFile(source / "samples/zorvek_sample.vmd");
     const IfpAnimation built =
         MotionTarget(model, shippedTables()).buildAnimation(dance, "dance", allKeys, [](const std::string&) {});
     const IfpAnimation read = readIfp(writeAnp3({IfpFormat::Anp3, "x", {built}}).span()).animations.at(0);
