@@ -132,18 +132,18 @@ VmdBoneKey ikKey(const RigIkBone& ik, std::size_t number, std::uint32_t frame) {
 
 VmdMotion everyFrameMotion(const MotionRig& rig) {
     VmdMotion motion;
-    motion.modelName = rig.modelName;
+    motion.sjisModelName = vmdModelName(rig.modelName);
     const std::vector<IkRole> roles = ikRoles(rig);
     for (std::size_t bone = 0; bone < rig.bones.size(); ++bone) {
-        VmdBoneTrack& track = motion.tracks.emplace_back();
-        track.boneName = rig.bones[bone].name;
+        VmdBoneTrack& track = motion.bones.emplace_back();
+        track.sjisName = vmdBoneName(rig.bones[bone].name, [](const std::string&) {});
         for (std::uint32_t frame = 0; frame <= lastFrame; ++frame) {
             track.keys.push_back(skinKey(rig.bones[bone], roles[bone], bone, frame));
         }
     }
     for (std::size_t ik = 0; ik < rig.ikBones.size(); ++ik) {
-        VmdBoneTrack& track = motion.tracks.emplace_back();
-        track.boneName = rig.ikBones[ik].name;
+        VmdBoneTrack& track = motion.bones.emplace_back();
+        track.sjisName = vmdBoneName(rig.ikBones[ik].name, [](const std::string&) {});
         for (std::uint32_t frame = 0; frame <= lastFrame; ++frame) {
             track.keys.push_back(ikKey(rig.ikBones[ik], ik, frame));
         }
@@ -174,7 +174,7 @@ struct Paths {
 double convertOnce(const Paths& paths, bool allKeys) {
     const auto start = std::chrono::steady_clock::now();
     const ConversionTables tables = loadConversionTables(paths.tables);
-    const VmdFile motion = readVmdFile(paths.vmd);
+    const VmdMotion motion = readVmdFile(paths.vmd);
     const JobReport report;
     const PreparedConversion model =
         DffConversion::fromFile(paths.dff, report.warn).prepare(ConversionMode::NamesAndAxes, tables);
@@ -224,10 +224,10 @@ int main(int argc, char** argv) {
                                              }).prepare(ConversionMode::NamesAndAxes, tables);
             const MotionRig rig = makeMotionRig(model, tables);
             const VmdMotion motion = everyFrameMotion(rig);
-            for (const VmdBoneTrack& track : motion.tracks) {
+            for (const VmdBoneTrack& track : motion.bones) {
                 keys += track.keys.size();
             }
-            writeFileAtomically(paths.vmd, writeVmd(motion, [](const std::string&) {}).span());
+            writeFileAtomically(paths.vmd, writeVmd(motion).span());
             std::printf(
                 "VMD: %u frames (%.0f s), %zu skin and %zu IK bones keyed on every frame, %zu keys, %ju bytes\n",
                 lastFrame + 1, lastFrame / framesPerSecond, rig.bones.size(), rig.ikBones.size(), keys,

@@ -22,9 +22,9 @@ constexpr std::uint32_t mostFramesFuzzed = 60 * 30;
 
 void ignoreWarning(const std::string&) {}
 
-bool tooLongToFuzz(const zorvek::VmdFile& file) {
+bool tooLongToFuzz(const zorvek::VmdMotion& file) {
     std::uint32_t last = 0;
-    for (const zorvek::VmdBoneKeys& bone : file.bones) {
+    for (const zorvek::VmdBoneTrack& bone : file.bones) {
         last = bone.keys.empty() ? last : std::max(last, bone.keys.back().frame);
     }
     if (!file.showIk.empty()) {

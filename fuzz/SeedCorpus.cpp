@@ -217,7 +217,7 @@ std::vector<NamedSeed> seedMotionFiles() {
 std::vector<NamedSeed> seedVmdFiles() {
     using zorvek::VmdBoneKey;
     zorvek::VmdMotion motion;
-    motion.modelName = u"ZORVEKモデル";
+    motion.sjisModelName = zorvek::vmdModelName(u"ZORVEKモデル");
     const std::vector<VmdBoneKey> keys = {
         {30, {0, 10, 0}, {0.5f, 0.5f, 0.5f, 0.5f}},
         {0, {1.5f, -2, 0.25f}, {0, 0, 0, 1}},
@@ -225,11 +225,15 @@ std::vector<NamedSeed> seedVmdFiles() {
         {10, {0, 2, 0}, {0, -0.7071f, 0, -0.7071f}},
         {11, {0, 3, 0}, {0, 0, 0, 1}},
     };
-    motion.tracks = {{u"センター", keys}, {u"右ひざ", {keys[2]}}, {u"Bip01 L Clavicle", {keys[0], keys[1]}}};
-    motion.showIkKeys = {{20, true, {{u"右足ＩＫ", false}}}, {0, true, {{u"右足ＩＫ", true}, {u"左足ＩＫ", true}}}};
     const auto ignore = [](const std::string&) {};
-    const zorvek::ByteBlock full = zorvek::writeVmd(motion, ignore);
-    const zorvek::ByteBlock empty = zorvek::writeVmd({}, ignore);
+    const auto bone = [&](std::u16string_view name) { return zorvek::vmdBoneName(name, ignore); };
+    const auto ik = [](std::u16string_view name) { return zorvek::vmdIkName(name); };
+    motion.bones = {
+        {bone(u"センター"), keys}, {bone(u"右ひざ"), {keys[2]}}, {bone(u"Bip01 L Clavicle"), {keys[0], keys[1]}}};
+    motion.showIk = {{20, true, {{ik(u"右足ＩＫ"), false}}},
+                     {0, true, {{ik(u"右足ＩＫ"), true}, {ik(u"左足ＩＫ"), true}}}};
+    const zorvek::ByteBlock full = zorvek::writeVmd(motion);
+    const zorvek::ByteBlock empty = zorvek::writeVmd({});
     // Header, model name, count and the keys.
     const std::size_t boneKeysEnd = 30 + 20 + 4 + 111 * (keys.size() + 1 + 2);
     return {

@@ -16,7 +16,7 @@
 
 namespace {
 
-using zorvek::VmdFileKey;
+using zorvek::VmdBoneKey;
 
 // Frames played per bone, from just before its first key on; and the keys
 // whose own frames are played besides.
@@ -33,7 +33,7 @@ bool moderate(const zorvek::Vec3& p) {
     return std::fabs(p.x) < 1e30f && std::fabs(p.y) < 1e30f && std::fabs(p.z) < 1e30f;
 }
 
-void play(const std::vector<VmdFileKey>& keys, std::uint32_t frame, bool moderatePositions) {
+void play(const std::vector<VmdBoneKey>& keys, std::uint32_t frame, bool moderatePositions) {
     const zorvek::BonePoseAt pose = zorvek::evaluateBone(keys, frame);
     const zorvek::PlainQuaternion& q = pose.rotation;
     const double norm = q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w;
@@ -43,14 +43,14 @@ void play(const std::vector<VmdFileKey>& keys, std::uint32_t frame, bool moderat
     }
 }
 
-void playBone(const zorvek::VmdBoneKeys& bone) {
-    const std::vector<VmdFileKey>& keys = bone.keys;
+void playBone(const zorvek::VmdBoneTrack& bone) {
+    const std::vector<VmdBoneKey>& keys = bone.keys;
     check(bone.sjisName.size() <= 15 && bone.sjisName.find('\0') == std::string::npos);
     check(!keys.empty());
     check(std::is_sorted(keys.begin(), keys.end(),
-                         [](const VmdFileKey& a, const VmdFileKey& b) { return a.frame < b.frame; }));
+                         [](const VmdBoneKey& a, const VmdBoneKey& b) { return a.frame < b.frame; }));
     const bool moderatePositions =
-        std::all_of(keys.begin(), keys.end(), [](const VmdFileKey& key) { return moderate(key.position); });
+        std::all_of(keys.begin(), keys.end(), [](const VmdBoneKey& key) { return moderate(key.position); });
     const std::uint32_t first = keys.front().frame == 0 ? 0 : keys.front().frame - 1;
     const std::uint32_t last = std::min(keys.back().frame, first + playedFrames);
     for (std::uint32_t frame = first; frame <= last && frame >= first; ++frame) {
@@ -82,9 +82,9 @@ void checkShowIk(const std::vector<zorvek::VmdShowIkFrame>& frames) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {
-        const zorvek::VmdFile file = zorvek::readVmd(std::span<const std::uint8_t>(data, size));
+        const zorvek::VmdMotion file = zorvek::readVmd(std::span<const std::uint8_t>(data, size));
         check(file.sjisModelName.size() <= 20);
-        for (const zorvek::VmdBoneKeys& bone : file.bones) {
+        for (const zorvek::VmdBoneTrack& bone : file.bones) {
             playBone(bone);
         }
         checkShowIk(file.showIk);

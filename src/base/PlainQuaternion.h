@@ -16,8 +16,8 @@ struct PlainQuaternion {
 PlainQuaternion unitPlainQuaternion(const Vec4& stored);
 
 // Spherical interpolation on the shorter arc, from a (u = 0) to b (u = 1), of
-// unit quaternions. Only + - * / and sqrt, which every platform rounds alike,
-// so a motion is the same file on each of them.
+// unit quaternions. Only + - * / and sqrt, which every platform rounds alike
+// (base/PortableMath's series), so a motion is the same file on each of them.
 PlainQuaternion slerpShortArc(PlainQuaternion a, PlainQuaternion b, double u);
 
 }  // namespace zorvek

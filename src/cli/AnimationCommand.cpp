@@ -55,7 +55,7 @@ int runVmdToIfp(CliReporter& report, const AnimationOptions& options, const fs::
         const ConversionTables tables =
             loadConversionTables(options.tablesFolder.empty() ? defaultTables : utf8ToPath(options.tablesFolder));
         jobReport.progress("読み込んでいます...");
-        const VmdFile motion = readVmdFile(input);
+        const VmdMotion motion = readVmdFile(input);
         DffConversion read = DffConversion::fromFile(modelPath, jobReport.warn);
         jobReport.progress("読み込みが完了しました");
         const PreparedConversion model = std::move(read).prepare(conversionModeNamed(options.mode), tables);

@@ -45,7 +45,7 @@ void checkAnimationName(std::string_view name) {
     }
 }
 
-void writeAnimationFile(const MotionTarget& target, const VmdFile& motion, const AnimationFileJob& job,
+void writeAnimationFile(const MotionTarget& target, const VmdMotion& motion, const AnimationFileJob& job,
                         const JobReport& report) {
     checkAnimationName(job.name);
     for (const fs::path& input : job.inputs) {
@@ -69,7 +69,7 @@ void writeAnimationFile(const MotionTarget& target, const VmdFile& motion, const
 
 std::size_t convertVmdBytes(std::span<const std::uint8_t> vmd, std::span<const std::uint8_t> dff, ConversionMode mode,
                             const ConversionTables& tables, const WarningSink& warn) {
-    const VmdFile motion = readVmd(vmd);
+    const VmdMotion motion = readVmd(vmd);
     const PreparedConversion model = DffConversion::fromBytes(dff, u"model.dff", warn).prepare(mode, tables);
     const MotionTarget target(model, tables);
     IfpFile file;

@@ -4,7 +4,7 @@
 
 #include "jobs/JobReport.h"
 #include "jobs/MotionJob.h"
-#include "vmd/VmdFile.h"
+#include "vmd/VmdMotion.h"
 
 #include <filesystem>
 #include <optional>
@@ -43,7 +43,7 @@ struct AnimationFileJob {
 // The animation to its file: a new IFP holding it alone, or the IFP at the
 // path with it added, the other animations kept byte for byte. Written whole
 // or not at all; the output path is reported when done.
-void writeAnimationFile(const MotionTarget& target, const VmdFile& motion, const AnimationFileJob& job,
+void writeAnimationFile(const MotionTarget& target, const VmdMotion& motion, const AnimationFileJob& job,
                         const JobReport& report);
 
 // The motion of VMD bytes onto the model of DFF bytes, in the mode, as the

@@ -29,10 +29,10 @@ ByteBlock MotionTarget::buildVmd(const IfpAnimation& animation, const WarningSin
     if (!animation.failure.empty()) {
         throw UserMessageError(animation.failure);
     }
-    return writeVmd(buildMotion(rig_, model_, animation, warn), warn);
+    return writeVmd(buildMotion(rig_, model_, animation, warn));
 }
 
-IfpAnimation MotionTarget::buildAnimation(const VmdFile& motion, std::string name, bool allKeys,
+IfpAnimation MotionTarget::buildAnimation(const VmdMotion& motion, std::string name, bool allKeys,
                                           const WarningSink& warn) const {
     const std::optional<KeyTolerance> reduction = allKeys ? std::nullopt : std::optional<KeyTolerance>(KeyTolerance{});
     return zorvek::buildAnimation(rig_, model_, motion, std::move(name), reduction, warn);

@@ -8,7 +8,7 @@
 #include "jobs/DffConversion.h"
 #include "jobs/JobReport.h"
 #include "motion/MotionRig.h"
-#include "vmd/VmdFile.h"
+#include "vmd/VmdMotion.h"
 
 #include <filesystem>
 #include <span>
@@ -32,7 +32,7 @@ public:
     // Throws the animation's `failure` for one that could not be read whole.
     ByteBlock buildVmd(const IfpAnimation& animation, const WarningSink& warn) const;
     // The other way: the motion as MMD plays it on that PMX, as a game animation.
-    IfpAnimation buildAnimation(const VmdFile& motion, std::string name, bool allKeys, const WarningSink& warn) const;
+    IfpAnimation buildAnimation(const VmdMotion& motion, std::string name, bool allKeys, const WarningSink& warn) const;
 
 private:
     const DffModel& model_;

@@ -1,5 +1,6 @@
 #include "motion/AnimationBuilder.h"
 
+#include "base/PortableMath.h"
 #include "base/UserMessageError.h"
 #include "ifp/IfpQuantisation.h"
 #include "motion/GamePose.h"
@@ -58,7 +59,7 @@ public:
           turned_(rig.bones.size(), false),
           moved_(rig.bones.size(), false),
           mmdToGame_(glm::transpose(gameToMmdRotation())),
-          smallestTurnDot_(std::cos(smallestTurnDegrees * std::numbers::pi / 180.0 / 2.0)) {
+          smallestTurnDot_(portable::cos(smallestTurnDegrees * std::numbers::pi / 180.0 / 2.0)) {
         for (std::size_t bone = 0; bone < rig.bones.size(); ++bone) {
             const std::optional<std::size_t> frame = rig.bones[bone].frame;
             // A bone no frame stands for has no track of its own; what it turns reaches the frames below it.
@@ -212,7 +213,7 @@ private:
 
 }  // namespace
 
-IfpAnimation buildAnimation(const MotionRig& rig, const DffModel& model, const VmdFile& motion, std::string name,
+IfpAnimation buildAnimation(const MotionRig& rig, const DffModel& model, const VmdMotion& motion, std::string name,
                             const std::optional<KeyTolerance>& reduction, const WarningSink& warn) {
     const RigMotion bound = bindMotion(rig, motion);
     if (bound.lastFrame > lastIfpMotionFrame) {

@@ -8,7 +8,7 @@
 #include "ifp/IfpAnimation.h"
 #include "motion/KeyReduction.h"
 #include "motion/MotionRig.h"
-#include "vmd/VmdFile.h"
+#include "vmd/VmdMotion.h"
 
 #include <cstdint>
 #include <optional>
@@ -25,7 +25,7 @@ inline constexpr std::uint32_t lastIfpMotionFrame = 16383;
 // every frame from 0 to the motion's last, or at fewer frames when
 // `reduction` is given. Throws UserMessageError for a motion longer than an
 // IFP holds.
-IfpAnimation buildAnimation(const MotionRig& rig, const DffModel& model, const VmdFile& motion, std::string name,
+IfpAnimation buildAnimation(const MotionRig& rig, const DffModel& model, const VmdMotion& motion, std::string name,
                             const std::optional<KeyTolerance>& reduction, const WarningSink& warn);
 
 }  // namespace zorvek

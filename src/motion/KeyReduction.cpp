@@ -1,6 +1,7 @@
 #include "motion/KeyReduction.h"
 
 #include "base/PlainQuaternion.h"
+#include "base/PortableMath.h"
 #include "ifp/IfpQuantisation.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ public:
         : hasTranslation_(hasTranslation),
           // Two unit quaternions are within an angle a of each other when
           // |q1 . q2| >= cos(a / 2).
-          smallestDot_(std::cos(tolerance.degrees * std::numbers::pi / 180.0 / 2.0)),
+          smallestDot_(portable::cos(tolerance.degrees * std::numbers::pi / 180.0 / 2.0)),
           largestDistanceSquared_(tolerance.metres * tolerance.metres) {
         keys_.reserve(keys.size());
         for (const IfpKey& key : keys) {

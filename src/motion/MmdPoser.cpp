@@ -1,5 +1,6 @@
 #include "motion/MmdPoser.h"
 
+#include "base/PortableMath.h"
 #include "motion/GamePose.h"
 #include "vmd/VmdCurves.h"
 
@@ -34,16 +35,16 @@ Point eulerXyz(const Quaternion& q) {
     const double m11 = m[0][0], m12 = m[1][0], m13 = m[2][0];
     const double m22 = m[1][1], m23 = m[2][1];
     const double m32 = m[1][2], m33 = m[2][2];
-    const double y = std::asin(clamp(m13, -1.0, 1.0));
+    const double y = portable::asin(clamp(m13, -1.0, 1.0));
     if (std::abs(m13) < 0.9999999) {
-        return {std::atan2(-m23, m33), y, std::atan2(-m12, m11)};
+        return {portable::atan2(-m23, m33), y, portable::atan2(-m12, m11)};
     }
-    return {std::atan2(m32, m22), y, 0.0};
+    return {portable::atan2(m32, m22), y, 0.0};
 }
 
 Quaternion fromEulerXyz(const Point& angles) {
-    return glm::angleAxis(angles.x, Point(1, 0, 0)) * glm::angleAxis(angles.y, Point(0, 1, 0)) *
-           glm::angleAxis(angles.z, Point(0, 0, 1));
+    return turnAbout(angles.x, Point(1, 0, 0)) * turnAbout(angles.y, Point(0, 1, 0)) *
+           turnAbout(angles.z, Point(0, 0, 1));
 }
 
 // The place and turn of a bone below `parent`, `restOffset` from it at rest.
@@ -130,7 +131,7 @@ void MmdPoser::poseAt(std::uint32_t frame) {
 }
 
 void MmdPoser::keyedPose(std::uint32_t frame) {
-    const auto pose = [frame](MmdBonePose& bone, const std::vector<VmdFileKey>* keys) {
+    const auto pose = [frame](MmdBonePose& bone, const std::vector<VmdBoneKey>* keys) {
         if (keys == nullptr) {
             bone.local = Quaternion(1, 0, 0, 0);
             bone.offset = Point(0.0);
@@ -202,7 +203,7 @@ void MmdPoser::turnLink(std::size_t ik, std::size_t linkIndex, std::uint32_t loo
     // straightens to) would be turned the way it cannot bend and clamped
     // straight again at every step, the goal never reached.
     const bool startsStraight = loop == 0 && isHinge(link) && eulerXyz(linkPose.local).x >= link.upper.x;
-    double angle = std::acos(clamp(glm::dot(effector, target), -1.0, 1.0));
+    double angle = portable::acos(clamp(glm::dot(effector, target), -1.0, 1.0));
     if (!(angle >= smallestTurn)) {
         const double reach = glm::length(bones_[rigIk.targetBone].position - linkPose.position);
         if (startsStraight && glm::length(goal - linkPose.position) < reach * (1 - smallestTurn)) {
@@ -220,7 +221,7 @@ void MmdPoser::turnLink(std::size_t ik, std::size_t linkIndex, std::uint32_t loo
     if (!(axisLength > 0)) {
         return;  // straight away from the goal: no one axis to turn about
     }
-    linkPose.local = linkPose.local * glm::angleAxis(angle, axis / axisLength);
+    linkPose.local = linkPose.local * turnAbout(angle, axis / axisLength);
     if (link.limited) {
         Point angles = eulerXyz(linkPose.local);
         if (startsStraight) {

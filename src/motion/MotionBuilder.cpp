@@ -2,6 +2,7 @@
 
 #include "base/UserMessageError.h"
 #include "motion/GamePose.h"
+#include "vmd/VmdWriter.h"
 
 #include <glm/matrix.hpp>
 
@@ -36,8 +37,8 @@ Vec4 keyRotation(const Rotation& rotation, const std::vector<VmdBoneKey>& earlie
 
 class MotionWriter {
 public:
-    MotionWriter(const MotionRig& rig, const DffModel& model, const IfpAnimation& animation)
-        : rig_(rig), model_(model), binding_(model, animation), sampler_(model, binding_) {
+    MotionWriter(const MotionRig& rig, const DffModel& model, const IfpAnimation& animation, const WarningSink& warn)
+        : rig_(rig), model_(model), binding_(model, animation), sampler_(model, binding_), warn_(warn) {
         const bool fullBody = rootTracked();
         markMovedFrames();
         for (const RigBone& bone : rig.bones) {
@@ -52,7 +53,7 @@ public:
 
     VmdMotion write(std::uint32_t lastFrame) {
         VmdMotion motion;
-        motion.modelName = rig_.modelName;
+        motion.sjisModelName = vmdModelName(rig_.modelName);
         std::vector<VmdBoneTrack> boneTracks(rig_.bones.size());
         std::vector<VmdBoneTrack> ikTracks(rig_.ikBones.size());
         // A keyed bone gets a key at every frame: sized once, never regrown.
@@ -71,16 +72,17 @@ public:
                 }
             }
         }
-        collect(motion, boneTracks, [&](std::size_t i) { return rig_.bones[i].name; });
-        const std::size_t ikKeyed = collect(motion, ikTracks, [&](std::size_t i) { return rig_.ikBones[i].name; });
+        collect(motion, boneTracks, [&](std::size_t i) { return vmdBoneName(rig_.bones[i].name, warn_); });
+        const std::size_t ikKeyed =
+            collect(motion, ikTracks, [&](std::size_t i) { return vmdBoneName(rig_.ikBones[i].name, warn_); });
         if (ikKeyed > 0) {
             // With the IK bones off, MMD shows the legs as keyed; with them on,
             // the IK keys above put the feet where the legs already are.
-            VmdShowIkKey ikOff{0, true, {}};
+            VmdShowIkFrame ikOff{0, true, {}};
             for (const RigIkBone& ik : rig_.ikBones) {
-                ikOff.iks.push_back({ik.name, false});
+                ikOff.iks.push_back({vmdIkName(ik.name), false});
             }
-            motion.showIkKeys.push_back(std::move(ikOff));
+            motion.showIk.push_back(std::move(ikOff));
         }
         return motion;
     }
@@ -195,8 +197,8 @@ private:
         std::size_t kept = 0;
         for (std::size_t i = 0; i < tracks.size(); ++i) {
             if (!tracks[i].keys.empty()) {
-                tracks[i].boneName = nameOf(i);
-                motion.tracks.push_back(std::move(tracks[i]));
+                tracks[i].sjisName = nameOf(i);
+                motion.bones.push_back(std::move(tracks[i]));
                 ++kept;
             }
         }
@@ -211,6 +213,7 @@ private:
     std::vector<bool> keyedBones_;
     std::vector<bool> keyedIks_;
     std::vector<FramePose> worlds_;
+    const WarningSink& warn_;
 };
 
 }  // namespace
@@ -233,9 +236,9 @@ std::uint32_t lastMotionFrame(const IfpAnimation& animation) {
 VmdMotion buildMotion(const MotionRig& rig, const DffModel& model, const IfpAnimation& animation,
                       const WarningSink& warn) {
     const std::uint32_t lastFrame = lastMotionFrame(animation);
-    MotionWriter writer(rig, model, animation);
+    MotionWriter writer(rig, model, animation, warn);
     VmdMotion motion = writer.write(lastFrame);
-    if (motion.tracks.empty()) {
+    if (motion.bones.empty()) {
         warn("モデルのボーンを動かすトラックがありません: " + shownAnimationName(animation.name));
     }
     return motion;

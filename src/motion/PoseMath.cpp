@@ -1,6 +1,7 @@
 #include "motion/PoseMath.h"
 
 #include "base/PlainQuaternion.h"
+#include "base/PortableMath.h"
 
 namespace zorvek {
 
@@ -22,6 +23,12 @@ Quaternion unitQuaternion(const Vec4& stored) {
 
 Quaternion slerpShortArc(Quaternion a, Quaternion b, double u) {
     return toGlm(slerpShortArc(toPlain(a), toPlain(b), u));
+}
+
+Quaternion turnAbout(double angle, const Point& axis) {
+    const double half = angle * 0.5;
+    const Point along = axis * portable::sin(half);
+    return Quaternion(portable::cos(half), along.x, along.y, along.z);
 }
 
 Rotation columnForm(const std::array<Vec3, 3>& rows) {

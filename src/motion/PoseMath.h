@@ -25,6 +25,10 @@ Quaternion unitQuaternion(const Vec4& stored);
 // base/PlainQuaternion's, for glm's quaternions.
 Quaternion slerpShortArc(Quaternion a, Quaternion b, double u);
 
+// The turn by `angle` radians about the unit `axis`, as glm::angleAxis makes
+// it but with base/PortableMath's sine and cosine.
+Quaternion turnAbout(double angle, const Point& axis);
+
 // The column form of rows 0 to 2 of a row-vector matrix: its transpose.
 Rotation columnForm(const std::array<Vec3, 3>& rows);
 Rotation columnForm(const Matrix44& matrix);

@@ -33,7 +33,7 @@ private:
 
 }  // namespace
 
-RigMotion bindMotion(const MotionRig& rig, const VmdFile& file) {
+RigMotion bindMotion(const MotionRig& rig, const VmdMotion& file) {
     RigMotion motion;
     motion.boneKeys.assign(rig.bones.size(), nullptr);
     motion.ikKeys.assign(rig.ikBones.size(), nullptr);
@@ -46,7 +46,7 @@ RigMotion bindMotion(const MotionRig& rig, const VmdFile& file) {
         names.add(rig.ikBones[ik].name, rig.bones.size() + ik);
         motion.ikSjisNames.push_back(toShiftJis(rig.ikBones[ik].name));
     }
-    for (const VmdBoneKeys& bone : file.bones) {
+    for (const VmdBoneTrack& bone : file.bones) {
         const std::size_t* index = names.find(bone.sjisName);
         if (index == nullptr) {
             motion.ignoredKeys += bone.keys.size();

@@ -3,7 +3,7 @@
 // An MMD motion's keys for the bones of a rig, found as MMD finds them.
 
 #include "motion/MotionRig.h"
-#include "vmd/VmdFile.h"
+#include "vmd/VmdMotion.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,8 +13,8 @@
 namespace zorvek {
 
 struct RigMotion {
-    std::vector<const std::vector<VmdFileKey>*> boneKeys;  // per skin bone; nullptr: no keys
-    std::vector<const std::vector<VmdFileKey>*> ikKeys;    // per IK bone
+    std::vector<const std::vector<VmdBoneKey>*> boneKeys;  // per skin bone; nullptr: no keys
+    std::vector<const std::vector<VmdBoneKey>*> ikKeys;    // per IK bone
     std::vector<std::string> ikSjisNames;                  // per IK bone, as show/IK frames name it
     const std::vector<VmdShowIkFrame>* showIk = nullptr;
     std::size_t ignoredKeys = 0;  // keys of bones the rig lacks
@@ -26,6 +26,6 @@ struct RigMotion {
 // first 15 bytes (or, as VMD writers cut names on a character, the same
 // characters within 15 bytes); of bones that share them, the first in PMX
 // order takes the keys. `file` must outlive the result.
-RigMotion bindMotion(const MotionRig& rig, const VmdFile& file);
+RigMotion bindMotion(const MotionRig& rig, const VmdMotion& file);
 
 }  // namespace zorvek

@@ -86,7 +86,7 @@ void convertVmdToIfp(Console& console, const ConversionTables& tables) {
         if (!motionPath) {
             return;
         }
-        const VmdFile motion = readVmdFile(*motionPath);
+        const VmdMotion motion = readVmdFile(*motionPath);
         printLine(console, "読み込みが完了しました");
         const std::optional<MotionModel> chosen = chooseMotionModel(console, tables);
         if (!chosen) {

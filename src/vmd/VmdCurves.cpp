@@ -29,11 +29,11 @@ float mix(float a, float b, double s) {
     return static_cast<float>((1.0 - s) * a + s * b);
 }
 
-BonePoseAt poseOf(const VmdFileKey& key) {
+BonePoseAt poseOf(const VmdBoneKey& key) {
     return {key.position, unitPlainQuaternion(key.rotation)};
 }
 
-BonePoseAt interpolate(const VmdFileKey& k0, const VmdFileKey& k1, double u) {
+BonePoseAt interpolate(const VmdBoneKey& k0, const VmdBoneKey& k1, double u) {
     const VmdKeyCurves curves = vmdCurvesOf(k1.interpolation);
     BonePoseAt pose;
     pose.position.x = mix(k0.position.x, k1.position.x, bezierY(curves.x, u));
@@ -71,26 +71,26 @@ double bezierY(const BezierCurve& curve, double x) {
     return bezierAt(curve.y1, curve.y2, 0.5 * (low + high));
 }
 
-BonePoseAt evaluateBone(const std::vector<VmdFileKey>& sortedKeys, std::uint32_t frame) {
+BonePoseAt evaluateBone(const std::vector<VmdBoneKey>& sortedKeys, std::uint32_t frame) {
     return evaluateBoneAt(sortedKeys, static_cast<double>(frame));
 }
 
-BonePoseAt evaluateBoneAt(const std::vector<VmdFileKey>& sortedKeys, double frame) {
+BonePoseAt evaluateBoneAt(const std::vector<VmdBoneKey>& sortedKeys, double frame) {
     if (sortedKeys.empty()) {
         return {};
     }
     // The first key after the frame: the first of its frame's keys.
     const auto next = std::upper_bound(sortedKeys.begin(), sortedKeys.end(), frame,
-                                       [](double at, const VmdFileKey& key) { return at < key.frame; });
+                                       [](double at, const VmdBoneKey& key) { return at < key.frame; });
     if (next == sortedKeys.begin()) {
         return poseOf(sortedKeys.front());
     }
     // The key before it is the last on its own frame.
-    const VmdFileKey& k0 = *(next - 1);
+    const VmdBoneKey& k0 = *(next - 1);
     if (next == sortedKeys.end()) {
         return poseOf(k0);
     }
-    const VmdFileKey& k1 = *next;
+    const VmdBoneKey& k1 = *next;
     const double gap = static_cast<double>(k1.frame) - k0.frame;
     if (gap < shortestInterpolatedGap) {
         return poseOf(k0);

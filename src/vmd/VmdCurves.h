@@ -2,7 +2,7 @@
 
 #include "base/Math.h"
 #include "base/PlainQuaternion.h"
-#include "vmd/VmdFile.h"
+#include "vmd/VmdMotion.h"
 
 #include <array>
 #include <cstdint>
@@ -39,7 +39,7 @@ struct BonePoseAt {
     PlainQuaternion rotation;
 };
 
-// The pose at `frame` from keys ordered by frame (as VmdBoneKeys holds them):
+// The pose at `frame` from keys ordered by frame (as VmdBoneTrack holds them):
 //  - no keys: the rest pose (no offset, no rotation);
 //  - before the first key, that key; after the last, the last;
 //  - between keys k0 and k1 on frames f0 < f1, the curves stored in k1 over
@@ -49,10 +49,10 @@ struct BonePoseAt {
 //  - of keys on one frame, the first ends the interval before that frame and
 //    the last rules from it on.
 // Key rotations are made unit first (see unitPlainQuaternion).
-BonePoseAt evaluateBone(const std::vector<VmdFileKey>& sortedKeys, std::uint32_t frame);
+BonePoseAt evaluateBone(const std::vector<VmdBoneKey>& sortedKeys, std::uint32_t frame);
 
 // The same between frames, as MMD plays at a higher frame rate.
-BonePoseAt evaluateBoneAt(const std::vector<VmdFileKey>& sortedKeys, double frame);
+BonePoseAt evaluateBoneAt(const std::vector<VmdBoneKey>& sortedKeys, double frame);
 
 // Whether the IK bone named (Shift-JIS bytes) is on at `frame`: its state in
 // the latest show/IK frame at or before `frame` that names it (the last of

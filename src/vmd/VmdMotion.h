@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Math.h"
+#include "vmd/VmdInterpolation.h"
 
 #include <array>
 #include <cstdint>
@@ -9,39 +10,53 @@
 
 namespace zorvek {
 
+// An MMD motion as the VMD file holds it, for the reader and the writer alike.
+// Names are the Shift-JIS bytes of their fields (up to the first NUL),
+// because MMD matches a bone by the first 15 bytes of its name, not by its
+// text: fromShiftJis shows them to the user, and the writer's vmd*Name
+// functions make them from text.
+
 // One bone's pose at one frame: a position offset from the bone's rest place
-// in its parent's axes, and the local rotation as the quaternion x, y, z, w.
+// in its parent's axes, the local rotation as the quaternion x, y, z, w, and
+// the 64 interpolation bytes of the way from the previous key (see
+// VmdInterpolation.h; vmdCurvesOf reads them), linear unless set.
 struct VmdBoneKey {
     std::uint32_t frame = 0;
     Vec3 position;
     Vec4 rotation{0, 0, 0, 1};
+    std::array<std::uint8_t, 64> interpolation = linearVmdInterpolation;
+    friend bool operator==(const VmdBoneKey&, const VmdBoneKey&) = default;
 };
 
-// Every key of one bone; the name is encoded once for all of them. Keys play
-// on linear curves unless `interpolations` holds one set of the 64 bytes for
-// each key (see VmdInterpolation.h).
+// The keys of one bone, ordered by frame. Files hold keys in any order; the
+// reader keeps the order of the file for keys on the same frame, which
+// decides which of them rules (see evaluateBone); the writer writes them as
+// they stand.
 struct VmdBoneTrack {
-    std::u16string boneName;
+    std::string sjisName;
     std::vector<VmdBoneKey> keys;
-    std::vector<std::array<std::uint8_t, 64>> interpolations{};
+    friend bool operator==(const VmdBoneTrack&, const VmdBoneTrack&) = default;
 };
 
-struct VmdIkSwitch {
-    std::u16string ikName;
+struct VmdIkState {
+    std::string sjisName;
     bool enabled = true;
+    friend bool operator==(const VmdIkState&, const VmdIkState&) = default;
 };
 
 // The model shown or hidden and IK bones switched on or off from a frame on.
-struct VmdShowIkKey {
+struct VmdShowIkFrame {
     std::uint32_t frame = 0;
     bool visible = true;
-    std::vector<VmdIkSwitch> iks;
+    std::vector<VmdIkState> iks;
+    friend bool operator==(const VmdShowIkFrame&, const VmdShowIkFrame&) = default;
 };
 
 struct VmdMotion {
-    std::u16string modelName;  // the PMX model name the motion is made for
-    std::vector<VmdBoneTrack> tracks;
-    std::vector<VmdShowIkKey> showIkKeys;
+    std::string sjisModelName;           // the PMX model name the motion is made for
+    std::vector<VmdBoneTrack> bones;     // as read: in the order of each bone's first key in the file
+    std::vector<VmdShowIkFrame> showIk;  // as read: ordered by frame, file order kept on the same frame
+    friend bool operator==(const VmdMotion&, const VmdMotion&) = default;
 };
 
 }  // namespace zorvek

@@ -44,8 +44,8 @@ Vec3 readVec3(ByteReader& input) {
     return v;
 }
 
-VmdFileKey readBoneKey(ByteReader& input) {
-    VmdFileKey key;
+VmdBoneKey readBoneKey(ByteReader& input) {
+    VmdBoneKey key;
     key.frame = input.u32();
     key.position = readVec3(input);
     key.rotation.x = input.f32();
@@ -76,12 +76,12 @@ void sortKeyOrder(KeyOrder& order) {
 // pass finds each key's bone through a map from name to place (one step
 // however many bones there are) and orders the bones' keys by frame; the
 // second reads each key once, straight into its place.
-std::vector<VmdBoneKeys> readBoneKeys(ByteReader& input, const ByteReader::ErrorMaker& brokenFile) {
+std::vector<VmdBoneTrack> readBoneKeys(ByteReader& input, const ByteReader::ErrorMaker& brokenFile) {
     const std::uint32_t count = input.u32();
     input.requireCount(count, boneKeySize);
     const std::span<const std::uint8_t> records = input.view(std::uint64_t{count} * boneKeySize);
 
-    std::vector<VmdBoneKeys> bones;
+    std::vector<VmdBoneTrack> bones;
     std::vector<KeyOrder> orders;
     std::unordered_map<std::string, std::size_t> placeOfName;
     ByteReader heads(records, brokenFile);
@@ -98,7 +98,7 @@ std::vector<VmdBoneKeys> readBoneKeys(ByteReader& input, const ByteReader::Error
     }
     for (std::size_t b = 0; b < bones.size(); ++b) {
         sortKeyOrder(orders[b]);
-        std::vector<VmdFileKey>& keys = bones[b].keys;
+        std::vector<VmdBoneKey>& keys = bones[b].keys;
         keys.reserve(orders[b].size());
         for (const std::uint64_t entry : orders[b]) {
             const std::size_t at = std::size_t{numberInFile(entry)} * boneKeySize + boneNameSize;
@@ -141,7 +141,7 @@ std::vector<VmdShowIkFrame> readShowIkFrames(ByteReader& input) {
 
 }  // namespace
 
-VmdFile readVmd(std::span<const std::uint8_t> bytes) {
+VmdMotion readVmd(std::span<const std::uint8_t> bytes) {
     const bool old = startsWith(bytes, oldMagic);
     if (!old && !startsWith(bytes, magic)) {
         throw UserMessageError("VMDファイルではありません");
@@ -153,7 +153,7 @@ VmdFile readVmd(std::span<const std::uint8_t> bytes) {
     };
     ByteReader input(bytes, brokenFile);
     input.skip(magicFieldSize);
-    VmdFile file;
+    VmdMotion file;
     file.sjisModelName = input.text(old ? oldModelNameSize : modelNameSize);
 
     part = "VMD\\ボーンキー";
@@ -173,7 +173,7 @@ VmdFile readVmd(std::span<const std::uint8_t> bytes) {
     return file;
 }
 
-VmdFile readVmdFile(const std::filesystem::path& path) {
+VmdMotion readVmdFile(const std::filesystem::path& path) {
     const Bytes bytes = readWholeFile(path);
     return readVmd(bytes);
 }

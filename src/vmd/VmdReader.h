@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vmd/VmdFile.h"
+#include "vmd/VmdMotion.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -17,10 +17,10 @@ namespace zorvek {
 // starts with neither header, and "ファイルが壊れています (<part>)" for one
 // whose counts do not fit its bytes, where the part names the section, as in
 // "VMD\ボーンキー" or "VMD\表示・IK".
-VmdFile readVmd(std::span<const std::uint8_t> bytes);
+VmdMotion readVmd(std::span<const std::uint8_t> bytes);
 
 // The same for a file on disk; throws FileAccessError "ファイルを開けませんでした"
 // when it cannot be read.
-VmdFile readVmdFile(const std::filesystem::path& path);
+VmdMotion readVmdFile(const std::filesystem::path& path);
 
 }  // namespace zorvek

@@ -6,12 +6,10 @@
 #include "base/ShiftJis.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
-#include "vmd/VmdInterpolation.h"
 
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -32,66 +30,46 @@ std::uint32_t countOf(std::size_t count) {
 
 std::size_t boneKeyCount(const VmdMotion& motion) {
     std::size_t count = 0;
-    for (const VmdBoneTrack& track : motion.tracks) {
+    for (const VmdBoneTrack& track : motion.bones) {
         count += track.keys.size();
     }
     return count;
 }
 
 // A name as its field holds it, cut at a character when it is too long.
-std::string fieldName(std::u16string_view name, std::size_t width, bool& cut) {
-    std::string sjis = toShiftJis(name);
-    cut = sjis.size() > width;
-    return cut ? cutShiftJis(sjis, width) : sjis;
+std::string fieldName(std::string_view sjis, std::size_t width) {
+    return sjis.size() > width ? cutShiftJis(sjis, width) : std::string(sjis);
 }
 
 void writeHeader(BlockWriter& out, const VmdMotion& motion) {
     out.appendFixedText(magic, magicFieldSize);
-    bool cut = false;
-    out.appendFixedText(fieldName(motion.modelName, modelNameSize, cut), modelNameSize);
+    out.appendFixedText(fieldName(motion.sjisModelName, modelNameSize), modelNameSize);
 }
 
-// The name, and mostly the interpolation, are the same in every key of a
-// track: one record is prepared per track and only frame, position and
-// rotation change (and the curves, where the track has its own).
-void writeTrack(BlockWriter& out, const VmdBoneTrack& track, const WarningSink& warn) {
-    if (track.keys.empty()) {
-        return;  // nothing of it is written, so nothing to report
-    }
-    if (!track.interpolations.empty() && track.interpolations.size() != track.keys.size()) {
-        throw std::invalid_argument("a VMD track's curves must be one set per key");
-    }
-    bool cut = false;
-    const std::string name = fieldName(track.boneName, boneNameSize, cut);
-    if (cut) {
-        warn("VMDに入らない長いボーン名があります: " + utf16ToUtf8(track.boneName));
-    }
+// The name is the same in every key of a track: one record is prepared per
+// track and only frame, position, rotation and curves change.
+void writeTrack(BlockWriter& out, const VmdBoneTrack& track) {
     std::uint8_t record[boneKeySize]{};
-    std::uint8_t* const values = BlockWriter::storeFixedText(record, name, boneNameSize);
-    std::memcpy(values + 4 + 12 + 16, linearVmdInterpolation.data(), linearVmdInterpolation.size());
-    for (std::size_t i = 0; i < track.keys.size(); ++i) {
-        const VmdBoneKey& key = track.keys[i];
+    BlockWriter::storeFixedText(record, fieldName(track.sjisName, boneNameSize), boneNameSize);
+    for (const VmdBoneKey& key : track.keys) {
         std::uint8_t* const at = out.take(boneKeySize);
-        std::memcpy(at, record, boneKeySize);
+        std::memcpy(at, record, boneNameSize);
         std::uint8_t* field = at + boneNameSize;
         field = BlockWriter::store(field, key.frame);
         field = BlockWriter::store(field, key.position);
         field = BlockWriter::store(field, key.rotation);
-        if (!track.interpolations.empty()) {
-            std::memcpy(field, track.interpolations[i].data(), track.interpolations[i].size());
-        }
+        std::memcpy(field, key.interpolation.data(), key.interpolation.size());
     }
 }
 
-void writeShowIkKeys(BlockWriter& out, const VmdMotion& motion) {
-    out.appendU32(countOf(motion.showIkKeys.size()));
-    for (const VmdShowIkKey& key : motion.showIkKeys) {
-        out.appendU32(key.frame);
-        out.appendU8(key.visible ? 1 : 0);
-        out.appendU32(countOf(key.iks.size()));
-        for (const VmdIkSwitch& ik : key.iks) {
-            bool cut = false;
-            out.appendFixedText(fieldName(ik.ikName, ikNameSize, cut), ikNameSize);
+void writeShowIkFrames(BlockWriter& out, const VmdMotion& motion) {
+    out.appendU32(countOf(motion.showIk.size()));
+    for (const VmdShowIkFrame& frame : motion.showIk) {
+        out.appendU32(frame.frame);
+        out.appendU8(frame.visible ? 1 : 0);
+        out.appendU32(countOf(frame.iks.size()));
+        for (const VmdIkState& ik : frame.iks) {
+            out.appendFixedText(fieldName(ik.sjisName, ikNameSize), ikNameSize);
             out.appendU8(ik.enabled ? 1 : 0);
         }
     }
@@ -102,27 +80,44 @@ void writeShowIkKeys(BlockWriter& out, const VmdMotion& motion) {
 std::size_t vmdFileSize(const VmdMotion& motion) {
     std::size_t size = magicFieldSize + modelNameSize + 4 + countOf(boneKeyCount(motion)) * boneKeySize;
     size += emptySectionCount * 4;
-    // The show/IK key count, refused like the others when it cannot be written.
-    countOf(motion.showIkKeys.size());
+    // The show/IK frame count, refused like the others when it cannot be written.
+    countOf(motion.showIk.size());
     size += 4;
-    for (const VmdShowIkKey& key : motion.showIkKeys) {
-        size += showIkFrameHeadSize + countOf(key.iks.size()) * ikStateSize;
+    for (const VmdShowIkFrame& frame : motion.showIk) {
+        size += showIkFrameHeadSize + countOf(frame.iks.size()) * ikStateSize;
     }
     return size;
 }
 
-ByteBlock writeVmd(const VmdMotion& motion, const WarningSink& warn) {
+ByteBlock writeVmd(const VmdMotion& motion) {
     BlockWriter out(vmdFileSize(motion));
     writeHeader(out, motion);
     out.appendU32(countOf(boneKeyCount(motion)));
-    for (const VmdBoneTrack& track : motion.tracks) {
-        writeTrack(out, track, warn);
+    for (const VmdBoneTrack& track : motion.bones) {
+        writeTrack(out, track);
     }
     for (std::size_t section = 0; section < emptySectionCount; ++section) {
         out.appendU32(0);
     }
-    writeShowIkKeys(out, motion);
+    writeShowIkFrames(out, motion);
     return out.finish();
+}
+
+std::string vmdBoneName(std::u16string_view name, const WarningSink& warn) {
+    const std::string sjis = toShiftJis(name);
+    if (sjis.size() <= boneNameSize) {
+        return sjis;
+    }
+    warn("VMDに入らない長いボーン名があります: " + utf16ToUtf8(name));
+    return cutShiftJis(sjis, boneNameSize);
+}
+
+std::string vmdModelName(std::u16string_view name) {
+    return fieldName(toShiftJis(name), modelNameSize);
+}
+
+std::string vmdIkName(std::u16string_view name) {
+    return fieldName(toShiftJis(name), ikNameSize);
 }
 
 }  // namespace zorvek

@@ -28,8 +28,8 @@ namespace {
 const std::filesystem::path source(ZORVEK_SOURCE_DIR);
 constexpr double pi = std::numbers::pi;
 
-VmdBoneKeys keysOf(std::string sjisName, std::vector<std::uint32_t> frames) {
-    VmdBoneKeys bone{std::move(sjisName), {}};
+VmdBoneTrack keysOf(std::string sjisName, std::vector<std::uint32_t> frames) {
+    VmdBoneTrack bone{std::move(sjisName), {}};
     for (const std::uint32_t frame : frames) {
         bone.keys.push_back({frame, {}, {0, 0, 0, 1}, {}});
     }
@@ -44,7 +44,7 @@ TEST(BindMotion, FindsBonesByTheirFirst15ShiftJisBytesAndCountsTheKeysOfOthers) 
     rig.bones[2].name = u"左足首ななめ上";       // 14 bytes: a cut name may end before byte 15
     rig.ikBones.resize(1);
     rig.ikBones[0].name = u"左足ＩＫ";
-    VmdFile file;
+    VmdMotion file;
     file.bones.push_back(keysOf("Bip01 L Clavicl", {0, 4}));
     file.bones.push_back(keysOf(toShiftJis(u"全ての親"), {0, 1, 2}));
     file.bones.push_back(keysOf(toShiftJis(u"左足ＩＫ"), {7}));
@@ -202,7 +202,7 @@ protected:
         rig = makeMotionRig(model, tables);
     }
 
-    IfpAnimation build(const VmdFile& file, bool allKeys, std::vector<std::string>* warnings = nullptr) const {
+    IfpAnimation build(const VmdMotion& file, bool allKeys, std::vector<std::string>* warnings = nullptr) const {
         const std::optional<KeyTolerance> reduction =
             allKeys ? std::nullopt : std::optional<KeyTolerance>(KeyTolerance{});
         return buildAnimation(rig, model.model(), file, "test", reduction, [&](const std::string& warning) {
@@ -212,8 +212,8 @@ protected:
         });
     }
 
-    VmdBoneKeys moved(std::size_t bone, float offset) const {
-        VmdBoneKeys keys = keysOf(toShiftJis(rig.bones[bone].name), {0, 6});
+    VmdBoneTrack moved(std::size_t bone, float offset) const {
+        VmdBoneTrack keys = keysOf(toShiftJis(rig.bones[bone].name), {0, 6});
         keys.keys[1].position = {0, offset, 0};
         return keys;
     }
@@ -224,10 +224,10 @@ protected:
 };
 
 TEST_F(SampleAnimation, BoneZeroAndTheBonesTheMotionMovesGetTracksKeyedAtEveryFrame) {
-    VmdFile file;
+    VmdMotion file;
     file.bones.push_back(moved(5, 0.05f));    // 5 mm in the game: a translation track
     file.bones.push_back(moved(6, 0.0005f));  // 0.05 mm: the frame's own translation
-    VmdBoneKeys turned = keysOf(toShiftJis(rig.bones[7].name), {0, 6});
+    VmdBoneTrack turned = keysOf(toShiftJis(rig.bones[7].name), {0, 6});
     turned.keys[1].rotation = {0, 0.3826834f, 0, 0.9238795f};
     file.bones.push_back(turned);
     file.bones.push_back(keysOf(toShiftJis(u"グルーブ"), {0, 3, 6}));
@@ -255,7 +255,7 @@ TEST_F(SampleAnimation, BoneZeroAndTheBonesTheMotionMovesGetTracksKeyedAtEveryFr
 }
 
 TEST_F(SampleAnimation, KeysAreDroppedUnlessAllAreKept) {
-    VmdFile file;
+    VmdMotion file;
     file.bones.push_back(moved(0, 3.0f));
     EXPECT_EQ(build(file, true).tracks.at(0).keys.size(), 7u);
     EXPECT_EQ(build(file, false).tracks.at(0).keys.size(), 2u) << "a straight move needs its two ends";
@@ -263,7 +263,7 @@ TEST_F(SampleAnimation, KeysAreDroppedUnlessAllAreKept) {
 
 TEST_F(SampleAnimation, AMotionLongerThanAnIfpHoldsIsRefusedBeforeItIsPlayed) {
     for (const std::uint32_t last : {16384u, 0xffffffffu}) {
-        VmdFile file;
+        VmdMotion file;
         file.bones.push_back(keysOf(toShiftJis(rig.bones[0].name), {0, last}));
         EXPECT_USER_ERROR(build(file, true), "IFPに書けない長さのアニメーションです (546秒まで): test");
     }
@@ -280,7 +280,7 @@ TEST_F(SampleAnimation, KeysAtPlacesNoNumberOrNoIfpHoldsAreRefused) {
         {std::numeric_limits<float>::max(), "ルートの移動がIFPに書ける範囲 (±32m) を超えています: test"},
     };
     for (const auto& c : cases) {
-        VmdFile file;
+        VmdMotion file;
         file.bones.push_back(moved(0, c.offset));
         file.bones.push_back(moved(1, c.offset));
         EXPECT_USER_ERROR(writeAnp3({IfpFormat::Anp3, "x", {build(file, true)}}), c.message) << c.offset;
@@ -288,7 +288,7 @@ TEST_F(SampleAnimation, KeysAtPlacesNoNumberOrNoIfpHoldsAreRefused) {
 }
 
 TEST_F(SampleAnimation, AMotionForOtherBonesIsWarnedAboutAndStandsStill) {
-    VmdFile file;
+    VmdMotion file;
     file.bones.push_back(keysOf(toShiftJis(u"全ての親"), {0}));
     std::vector<std::string> warnings;
     const IfpAnimation animation = build(file, false, &warnings);

@@ -182,7 +182,7 @@ TEST_P(SampleDance, TheGameShowsWhatMmdShows) {
     PreparedConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {
                                }).prepare(ConversionMode::NamesAndAxes, shippedTables());
     const MotionRig rig = makeMotionRig(model, shippedTables());
-    const VmdFile dance = readVmdFile(source / "samples/zorvek_sample.vmd");
+    const VmdMotion dance = readVmdFile(source / "samples/zorvek_sample.vmd");
     const IfpAnimation built =
         MotionTarget(model, shippedTables()).buildAnimation(dance, "dance", allKeys, [](const std::string&) {});
     const IfpAnimation read = readIfp(writeAnp3({IfpFormat::Anp3, "x", {built}}).span()).animations.at(0);

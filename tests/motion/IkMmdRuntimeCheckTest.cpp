@@ -3,6 +3,7 @@
 // write), on the PMX converted from the sample in the mmd mode: every joint
 // within 0.01 units at every frame.
 
+#include "base/ShiftJis.h"
 #include "base/TextEncoding.h"
 #include "jobs/ConversionTables.h"
 #include "jobs/ConvertJob.h"
@@ -45,17 +46,17 @@ struct IkCase {
 // is nearly straight).
 VmdMotion stepMotion(const IkCase& c) {
     VmdMotion motion;
-    motion.modelName = u"zorvek_sample";
+    motion.sjisModelName = toShiftJis(u"zorvek_sample");
     const Vec3 down{0, -2, 0};
-    motion.tracks.push_back(
-        {u"センター", {{0, down, {0, 0, 0, 1}}, {15, c.crouch, {0, 0, 0, 1}}, {30, down, {0, 0, 0, 1}}}});
-    motion.tracks.push_back({u"上半身", {{0, {}, {0, 0, 0, 1}}, {30, {}, turnX(15)}}});
-    motion.tracks.push_back({u"左ひざ", {{0, {}, turnX(-25)}}});
-    motion.tracks.push_back({u"右ひざ", {{0, {}, turnX(-25)}}});
-    motion.tracks.push_back(
-        {u"左足ＩＫ", {{0, {}, {0, 0, 0, 1}}, {20, c.leftFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
-    motion.tracks.push_back(
-        {u"右足ＩＫ", {{0, {}, {0, 0, 0, 1}}, {10, c.rightFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
+    motion.bones.push_back(
+        {toShiftJis(u"センター"), {{0, down, {0, 0, 0, 1}}, {15, c.crouch, {0, 0, 0, 1}}, {30, down, {0, 0, 0, 1}}}});
+    motion.bones.push_back({toShiftJis(u"上半身"), {{0, {}, {0, 0, 0, 1}}, {30, {}, turnX(15)}}});
+    motion.bones.push_back({toShiftJis(u"左ひざ"), {{0, {}, turnX(-25)}}});
+    motion.bones.push_back({toShiftJis(u"右ひざ"), {{0, {}, turnX(-25)}}});
+    motion.bones.push_back(
+        {toShiftJis(u"左足ＩＫ"), {{0, {}, {0, 0, 0, 1}}, {20, c.leftFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
+    motion.bones.push_back(
+        {toShiftJis(u"右足ＩＫ"), {{0, {}, {0, 0, 0, 1}}, {10, c.rightFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
     return motion;
 }
 
@@ -65,7 +66,7 @@ std::string number(double value) {
     return text;
 }
 
-std::string expectedJoints(const MotionRig& rig, const VmdFile& file, std::uint32_t lastFrame) {
+std::string expectedJoints(const MotionRig& rig, const VmdMotion& file, std::uint32_t lastFrame) {
     const RigMotion bound = bindMotion(rig, file);
     MmdPoser poser(rig, bound);
     std::string json = "{\"ik\": true, \"tolerance\": 0.01, \"frames\": [";
@@ -99,7 +100,7 @@ TEST_P(IkMmdRuntimeCheck, EveryJointAsThreeJsSolvesIt) {
                                     .prepare(ConversionMode::NamesAndAxes, tables)
                                     .buildPmx(".png", tables, [](const std::string&) {})
                                     .span());
-    const ByteBlock vmdBytes = writeVmd(stepMotion(GetParam()), [](const std::string&) {});
+    const ByteBlock vmdBytes = writeVmd(stepMotion(GetParam()));
     const auto vmd = dir.write("step.vmd", vmdBytes.span());
     const auto expected = dir.write("expected.json", expectedJoints(rig, readVmd(vmdBytes.span()), 30));
     const test::CommandResult result =

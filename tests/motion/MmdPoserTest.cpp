@@ -18,7 +18,7 @@ namespace {
 
 const std::filesystem::path source(ZORVEK_SOURCE_DIR);
 
-VmdBoneKeys keyed(std::u16string_view name, std::uint32_t frame, Vec3 position) {
+VmdBoneTrack keyed(std::u16string_view name, std::uint32_t frame, Vec3 position) {
     return {toShiftJis(name), {{frame, position, {0, 0, 0, 1}, {}}}};
 }
 
@@ -39,7 +39,7 @@ TEST_P(StraightLegs, ReachTheirIkBonesUnlessTheIkIsOff) {
                                }).prepare(ConversionMode::NamesAndAxes, tables);
     const MotionRig rig = makeMotionRig(model, tables);
 
-    VmdFile file;
+    VmdMotion file;
     file.bones.push_back(keyed(u"センター", 0, c.centre));
     file.bones.push_back(keyed(u"左足ＩＫ", 0, c.leftFoot));
     file.bones.push_back(keyed(u"右足ＩＫ", 0, c.rightFoot));

@@ -3,6 +3,7 @@
 // the game's pose, mapped into the PMX, puts them, at every frame, in every mode.
 
 #include "MotionTestRig.h"
+#include "base/ShiftJis.h"
 
 #include "convert/GameBoneLayout.h"
 #include "ifp/IfpReader.h"
@@ -153,7 +154,7 @@ TEST_P(MotionMatchesTheGame, JointsAndAxesAtEveryFrame) {
     const VmdMotion motion = buildMotion(p.rig, p.model, walk, [](const std::string&) {});
     const std::uint32_t lastFrame = lastMotionFrame(walk);
     ASSERT_EQ(lastFrame, 31u);  // the last key at tick 61 is half a frame past frame 30
-    ASSERT_EQ(motion.tracks.size(), p.rig.bones.size() + p.rig.ikBones.size());
+    ASSERT_EQ(motion.bones.size(), p.rig.bones.size() + p.rig.ikBones.size());
 
     double largest = 0;
     for (std::uint32_t frame = 0; frame <= lastFrame; ++frame) {
@@ -231,9 +232,10 @@ TEST(MotionKeys, UntrackedBonesOfAFullBodyAnimationHoldTheirRestPose) {
         Prepared p = prepare(mode);
         const VmdMotion motion = buildMotion(p.rig, p.model, walkAnimation(p.model), [](const std::string&) {});
         // Spine1 (bone 3) has no track: the bind pose, which is the PMX rest pose only in the first mode.
-        const auto track = std::find_if(motion.tracks.begin(), motion.tracks.end(),
-                                        [&](const VmdBoneTrack& t) { return t.boneName == p.rig.bones[3].name; });
-        ASSERT_NE(track, motion.tracks.end());
+        const auto track = std::find_if(motion.bones.begin(), motion.bones.end(), [&](const VmdBoneTrack& t) {
+            return t.sjisName == toShiftJis(p.rig.bones[3].name);
+        });
+        ASSERT_NE(track, motion.bones.end());
         const Vec4 q = track->keys.front().rotation;
         const bool identity = std::abs(std::abs(q.w) - 1.0f) < 1e-6f;
         EXPECT_EQ(identity, mode == ConversionMode::None);
@@ -256,14 +258,14 @@ TEST(MotionKeys, APartialAnimationKeysItsTrackedBonesAsTheFullOneDoes) {
     }
     const VmdMotion fullMotion = buildMotion(p.rig, p.model, full, [](const std::string&) {});
     const VmdMotion armMotion = buildMotion(p.rig, p.model, arm, [](const std::string&) {});
-    ASSERT_EQ(armMotion.tracks.size(), 2u);
-    EXPECT_TRUE(armMotion.showIkKeys.empty());
-    ASSERT_EQ(fullMotion.showIkKeys.size(), 1u);
-    EXPECT_EQ(fullMotion.showIkKeys[0].iks.size(), 4u);
-    for (const VmdBoneTrack& track : armMotion.tracks) {
-        const auto same = std::find_if(fullMotion.tracks.begin(), fullMotion.tracks.end(),
-                                       [&](const VmdBoneTrack& t) { return t.boneName == track.boneName; });
-        ASSERT_NE(same, fullMotion.tracks.end());
+    ASSERT_EQ(armMotion.bones.size(), 2u);
+    EXPECT_TRUE(armMotion.showIk.empty());
+    ASSERT_EQ(fullMotion.showIk.size(), 1u);
+    EXPECT_EQ(fullMotion.showIk[0].iks.size(), 4u);
+    for (const VmdBoneTrack& track : armMotion.bones) {
+        const auto same = std::find_if(fullMotion.bones.begin(), fullMotion.bones.end(),
+                                       [&](const VmdBoneTrack& t) { return t.sjisName == track.sjisName; });
+        ASSERT_NE(same, fullMotion.bones.end());
         ASSERT_EQ(track.keys.size(), same->keys.size());
         for (std::size_t i = 0; i < track.keys.size(); ++i) {
             EXPECT_EQ(track.keys[i].rotation, same->keys[i].rotation);
@@ -287,12 +289,12 @@ TEST(MotionKeys, TheSameAnimationFromEitherFileFormatMakesTheSameMotion) {
     const auto ignore = [](const std::string&) {};
     const VmdMotion fromAnp3 = buildMotion(p.rig, p.model, anp3.animations.at(0), ignore);
     const VmdMotion fromAnpk = buildMotion(p.rig, p.model, anpk.animations.at(0), ignore);
-    ASSERT_EQ(fromAnp3.tracks.size(), fromAnpk.tracks.size());
-    for (std::size_t t = 0; t < fromAnp3.tracks.size(); ++t) {
-        ASSERT_EQ(fromAnp3.tracks[t].keys.size(), fromAnpk.tracks[t].keys.size());
-        for (std::size_t k = 0; k < fromAnp3.tracks[t].keys.size(); ++k) {
-            EXPECT_EQ(fromAnp3.tracks[t].keys[k].rotation, fromAnpk.tracks[t].keys[k].rotation);
-            EXPECT_EQ(fromAnp3.tracks[t].keys[k].position, fromAnpk.tracks[t].keys[k].position);
+    ASSERT_EQ(fromAnp3.bones.size(), fromAnpk.bones.size());
+    for (std::size_t t = 0; t < fromAnp3.bones.size(); ++t) {
+        ASSERT_EQ(fromAnp3.bones[t].keys.size(), fromAnpk.bones[t].keys.size());
+        for (std::size_t k = 0; k < fromAnp3.bones[t].keys.size(); ++k) {
+            EXPECT_EQ(fromAnp3.bones[t].keys[k].rotation, fromAnpk.bones[t].keys[k].rotation);
+            EXPECT_EQ(fromAnp3.bones[t].keys[k].position, fromAnpk.bones[t].keys[k].position);
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "MotionTestRig.h"
 
+#include "base/ShiftJis.h"
+
 #include <glm/gtc/quaternion.hpp>
 #include <glm/matrix.hpp>
 
@@ -153,11 +155,11 @@ glm::dvec3 mappedIntoPmx(const glm::dvec3& w) {
 }
 
 std::vector<RowPose> mmdWorldPose(const std::vector<MmdBone>& bones, const VmdMotion& motion, std::uint32_t frame) {
-    std::map<std::u16string, const VmdBoneKey*> keys;
-    for (const VmdBoneTrack& track : motion.tracks) {
+    std::map<std::string, const VmdBoneKey*> keys;
+    for (const VmdBoneTrack& track : motion.bones) {
         for (const VmdBoneKey& key : track.keys) {
             if (key.frame == frame) {
-                keys[track.boneName] = &key;
+                keys[track.sjisName] = &key;
             }
         }
     }
@@ -174,7 +176,7 @@ std::vector<RowPose> mmdWorldPose(const std::vector<MmdBone>& bones, const VmdMo
         }
         glm::dmat3 rotation(1.0);
         glm::dvec3 moved(0.0);
-        if (const auto it = keys.find(bones[i].name); it != keys.end()) {
+        if (const auto it = keys.find(toShiftJis(bones[i].name)); it != keys.end()) {
             const VmdBoneKey& key = *it->second;
             rotation =
                 rowRotation(glm::normalize(glm::dquat(key.rotation.w, key.rotation.x, key.rotation.y, key.rotation.z)));

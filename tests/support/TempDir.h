@@ -10,7 +10,8 @@
 
 namespace zorvek::test {
 
-// A fresh folder, removed with everything in it when the test ends.
+// A fresh folder, removed with everything in it when the test ends (the
+// motions in it kept first where ZORVEK_TEST_MOTIONS_DIR asks).
 class TempDir {
 public:
     TempDir();
@@ -26,6 +27,7 @@ public:
 
 private:
     std::filesystem::path path_;
+    std::string testFolder_;
 };
 
 Bytes readBytes(const std::filesystem::path& path);

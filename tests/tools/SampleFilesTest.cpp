@@ -66,12 +66,12 @@ TEST(SampleFiles, GeneratingTwiceGivesTheSameBytes) {
 // The writer makes keys linear and the generator writes each key's curves
 // over them: read back, every key must carry its own.
 TEST(SampleMotion, TheFileHoldsEveryKeyWithItsOwnCurves) {
-    const VmdFile file = readVmd(sample::buildSampleVmd());
+    const VmdMotion file = readVmd(sample::buildSampleVmd());
     const auto tracks = sample::sampleMotionTracks();
     EXPECT_EQ(file.sjisModelName, "zorvek_sample.dff");
     ASSERT_EQ(file.bones.size(), tracks.size());
     for (std::size_t t = 0; t < tracks.size(); ++t) {
-        const VmdBoneKeys& read = file.bones[t];
+        const VmdBoneTrack& read = file.bones[t];
         EXPECT_EQ(read.sjisName, toShiftJis(tracks[t].bone));
         ASSERT_EQ(read.keys.size(), tracks[t].keys.size()) << read.sjisName;
         for (std::size_t k = 0; k < read.keys.size(); ++k) {

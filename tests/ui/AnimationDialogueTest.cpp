@@ -1,5 +1,6 @@
 #include "ui/AnimationDialogue.h"
 
+#include "base/ShiftJis.h"
 #include "ifp/IfpReader.h"
 #include "ifp/IfpWriter.h"
 #include "jobs/AnimationJob.h"
@@ -42,10 +43,10 @@ std::string opened(std::string_view prompt, const fs::path& path) {
 // model's bone the converted one lacks is keyed too.
 Bytes shortMotion() {
     VmdMotion motion;
-    motion.modelName = u"zorvek_sample";
-    motion.tracks.push_back({u"上半身", {{0, {}, {0, 0, 0, 1}}, {10, {}, {0, 0.2588190f, 0, 0.9659258f}}}});
-    motion.tracks.push_back({u"全ての親", {{0, {}, {0, 0, 0, 1}}, {5, {}, {0, 0, 0, 1}}}});
-    const ByteBlock bytes = writeVmd(motion, [](const std::string&) {});
+    motion.sjisModelName = toShiftJis(u"zorvek_sample");
+    motion.bones.push_back({toShiftJis(u"上半身"), {{0, {}, {0, 0, 0, 1}}, {10, {}, {0, 0.2588190f, 0, 0.9659258f}}}});
+    motion.bones.push_back({toShiftJis(u"全ての親"), {{0, {}, {0, 0, 0, 1}}, {5, {}, {0, 0, 0, 1}}}});
+    const ByteBlock bytes = writeVmd(motion);
     return Bytes(bytes.begin(), bytes.end());
 }
 

@@ -125,7 +125,7 @@ void expectRotation(const PlainQuaternion& actual, const PlainQuaternion& expect
     EXPECT_NEAR(actual.w, expected.w, tolerance);
 }
 
-VmdFileKey key(std::uint32_t frame, Vec3 position, Vec4 rotation = {0, 0, 0, 1},
+VmdBoneKey key(std::uint32_t frame, Vec3 position, Vec4 rotation = {0, 0, 0, 1},
                std::array<std::uint8_t, 64> curves = linearVmdInterpolation) {
     return {frame, position, rotation, curves};
 }
@@ -134,14 +134,14 @@ const float halfRoot2 = static_cast<float>(std::sqrt(0.5));
 
 // k0 holds curves of its own, which do not apply after it; k1's X is linear,
 // Y eases in and out, Z and the rotation are steep.
-std::vector<VmdFileKey> twoKeys() {
+std::vector<VmdBoneKey> twoKeys() {
     return {
         key(0, {0, 0, 0}, {0, 0, 0, 1}, vmdInterpolation(steep, steep, steep, steep)),
         key(8, {10, -20, 30}, {0, halfRoot2, 0, halfRoot2}, vmdInterpolation(linearVmdCurve, easeInOut, steep, steep))};
 }
 
 TEST(EvaluateBone, BetweenTwoKeysEachAxisFollowsItsOwnCurveFromTheLaterKey) {
-    const std::vector<VmdFileKey> keys = twoKeys();
+    const std::vector<VmdBoneKey> keys = twoKeys();
     for (const CurvePoint& point : easeInOutPoints) {
         const double u = point.x;
         const BonePoseAt pose = u == 0.5 ? evaluateBone(keys, 4) : evaluateBoneAt(keys, 8 * u);
@@ -154,8 +154,8 @@ TEST(EvaluateBone, BetweenTwoKeysEachAxisFollowsItsOwnCurveFromTheLaterKey) {
 }
 
 TEST(EvaluateBone, TheFirstKeyHoldsBeforeItAndTheLastAfterIt) {
-    std::vector<VmdFileKey> keys = twoKeys();
-    for (VmdFileKey& k : keys) {
+    std::vector<VmdBoneKey> keys = twoKeys();
+    for (VmdBoneKey& k : keys) {
         k.frame += 10;
     }
     for (const std::uint32_t frame : {0u, 5u, 10u}) {
@@ -185,8 +185,8 @@ struct StepCase {
     float expectedX;
 };
 
-std::vector<VmdFileKey> keysAt(const StepCase& c) {
-    std::vector<VmdFileKey> keys;
+std::vector<VmdBoneKey> keysAt(const StepCase& c) {
+    std::vector<VmdBoneKey> keys;
     for (std::size_t i = 0; i < c.frames.size(); ++i) {
         keys.push_back(key(c.frames[i], {c.positions[i], 0, 0}));
     }
@@ -239,7 +239,7 @@ TEST(SlerpVmdShortArc, TakesTheShorterArc) {
     expectRotation(slerpShortArc({}, minusQuarter, 0), PlainQuaternion{}, 1e-15);
     expectRotation(slerpShortArc({}, minusQuarter, 1), aboutY(90), 1e-15);
     // Through a key: the bone turns the short way between stored quaternions too.
-    const std::vector<VmdFileKey> keys = {key(0, {}), key(10, {}, {0, -halfRoot2, 0, -halfRoot2})};
+    const std::vector<VmdBoneKey> keys = {key(0, {}), key(10, {}, {0, -halfRoot2, 0, -halfRoot2})};
     expectRotation(evaluateBone(keys, 5).rotation, aboutY(45), 1e-8);
 }
 

@@ -1,4 +1,5 @@
 // Written motions read by mmd-parser, a VMD reader we did not write.
+#include "base/ShiftJis.h"
 #include "vmd/VmdWriter.h"
 
 #include "support/NodeScripts.h"
@@ -22,7 +23,7 @@ std::string missingTools() {
 
 test::CommandResult check(const VmdMotion& motion, const std::string& expectations) {
     test::TempDir dir;
-    const std::filesystem::path file = dir.write("motion.vmd", writeVmd(motion, [](const std::string&) {}).span());
+    const std::filesystem::path file = dir.write("motion.vmd", writeVmd(motion).span());
     const std::filesystem::path expected = dir.write("expected.json", expectations);
     return test::runCommand("node " + test::shellQuoted(checkerFolder / "check-vmd.js") + " " +
                             test::shellQuoted(file) + " " + test::shellQuoted(expected));
@@ -30,13 +31,14 @@ test::CommandResult check(const VmdMotion& motion, const std::string& expectatio
 
 VmdMotion legMotion() {
     VmdMotion motion;
-    motion.modelName = u"ZORVEKモデル";
-    motion.tracks = {
-        {u"センター", {{0, {1.5f, -2.0f, 0.25f}, {0, 0, 0, 1}}, {30, {0.1f, 10, 0}, {0.5f, 0.5f, 0.5f, 0.5f}}}},
-        {u"右ひざ", {{5, {}, {0.2588190f, 0, 0, 0.9659258f}}}},
-        {u"Bip01 L Clavicle", {{7, {-3, 0, 0}, {0, 0.7071068f, 0, 0.7071068f}}}},
+    motion.sjisModelName = toShiftJis(u"ZORVEKモデル");
+    motion.bones = {
+        {toShiftJis(u"センター"),
+         {{0, {1.5f, -2.0f, 0.25f}, {0, 0, 0, 1}}, {30, {0.1f, 10, 0}, {0.5f, 0.5f, 0.5f, 0.5f}}}},
+        {toShiftJis(u"右ひざ"), {{5, {}, {0.2588190f, 0, 0, 0.9659258f}}}},
+        {toShiftJis(u"Bip01 L Clavicle"), {{7, {-3, 0, 0}, {0, 0.7071068f, 0, 0.7071068f}}}},
     };
-    motion.showIkKeys = {{0, true, {{u"右足ＩＫ", true}, {u"左足ＩＫ", false}}}, {12, false, {}}};
+    motion.showIk = {{0, true, {{toShiftJis(u"右足ＩＫ"), true}, {toShiftJis(u"左足ＩＫ"), false}}}, {12, false, {}}};
     return motion;
 }
 

@@ -29,17 +29,18 @@ Bytes bytesOf(const ByteBlock& block) {
 
 TEST(VmdReader, ReadsBackWhatTheWriterWrites) {
     VmdMotion motion;
-    motion.modelName = u"ZORVEKモデル";
-    motion.tracks = {
-        {u"センター", {{0, {1.5f, -2.0f, 0.25f}, {0, 0, 0, 1}}, {30, {0, 10, 0}, {0.5f, 0.5f, 0.5f, 0.5f}}}},
-        {u"右ひざ", {{5, {}, {0.25f, 0, 0, 0.96875f}}}},
+    motion.sjisModelName = toShiftJis(u"ZORVEKモデル");
+    motion.bones = {
+        {toShiftJis(u"センター"),
+         {{0, {1.5f, -2.0f, 0.25f}, {0, 0, 0, 1}}, {30, {0, 10, 0}, {0.5f, 0.5f, 0.5f, 0.5f}}}},
+        {toShiftJis(u"右ひざ"), {{5, {}, {0.25f, 0, 0, 0.96875f}}}},
         // Cut to 15 bytes by the writer; then the field holds no NUL.
-        {u"Bip01 L Clavicle", {{7, {-1, -2, -3}, {0, -1, 0, 0}}}},
+        {toShiftJis(u"Bip01 L Clavicle"), {{7, {-1, -2, -3}, {0, -1, 0, 0}}}},
     };
-    motion.showIkKeys = {{0, true, {{u"右足ＩＫ", true}, {u"左足ＩＫ", false}}}, {12, false, {}}};
-    const VmdFile file = readVmd(bytesOf(writeVmd(motion, [](const std::string&) {})));
+    motion.showIk = {{0, true, {{toShiftJis(u"右足ＩＫ"), true}, {toShiftJis(u"左足ＩＫ"), false}}}, {12, false, {}}};
+    const VmdMotion file = readVmd(bytesOf(writeVmd(motion)));
 
-    VmdFile expected;
+    VmdMotion expected;
     expected.sjisModelName = "ZORVEK\x83\x82\x83\x66\x83\x8B";
     expected.bones = {
         {center, {fileKey(0, {1.5f, -2.0f, 0.25f}), fileKey(30, {0, 10, 0}, {0.5f, 0.5f, 0.5f, 0.5f})}},
@@ -62,7 +63,7 @@ TEST(VmdReader, ReadsTheOldFormatWithItsTenByteModelName) {
     layout.laterSections = 2;
     layout.skippedKeyCounts = {1, 1, 0, 0};
 
-    VmdFile expected;
+    VmdMotion expected;
     expected.sjisModelName = "Miku_v1.00";
     expected.bones = {{center, {layout.boneKeys[0].key, layout.boneKeys[1].key}}};
     EXPECT_EQ(readVmd(buildVmd(layout).bytes), expected);
@@ -80,8 +81,8 @@ TEST(VmdReader, GroupsKeysByBoneInTheOrderOfFirstAppearanceAndSortsThemStably) {
         {rightKnee, fileKey(10, {7, 0, 0})}, {"Bip01 R Forearm", fileKey(3, {8, 0, 0})},  // 15 bytes, no NUL
     };
     const auto& keys = layout.boneKeys;
-    const VmdFile file = readVmd(buildVmd(layout).bytes);
-    const std::vector<VmdBoneKeys> expected = {
+    const VmdMotion file = readVmd(buildVmd(layout).bytes);
+    const std::vector<VmdBoneTrack> expected = {
         {rightKnee, {keys[2].key, keys[4].key, keys[6].key, keys[0].key}},
         {center, {keys[5].key, keys[1].key, keys[3].key}},
         {"Bip01 R Forearm", {keys[7].key}},
@@ -117,7 +118,7 @@ TEST(VmdReader, SkipsMorphCameraLightAndSelfShadowKeys) {
     for (const auto& keyCounts : counts) {
         VmdLayout layout = layoutWithShowIk();
         layout.skippedKeyCounts = keyCounts;
-        const VmdFile file = readVmd(buildVmd(layout).bytes);
+        const VmdMotion file = readVmd(buildVmd(layout).bytes);
         ASSERT_EQ(file.showIk.size(), 4u) << keyCounts[0] << keyCounts[1] << keyCounts[2] << keyCounts[3];
         EXPECT_EQ(file.showIk[0], layout.showIk[1]);
         EXPECT_EQ(file.showIk[3], layout.showIk[2]);
@@ -130,7 +131,7 @@ TEST(VmdReader, MayEndWhereAnySectionAfterTheBoneKeysWouldStart) {
         VmdLayout layout = layoutWithShowIk();
         layout.skippedKeyCounts = {1, 1, 1, 1};
         layout.laterSections = sections;
-        const VmdFile file = readVmd(buildVmd(layout).bytes);
+        const VmdMotion file = readVmd(buildVmd(layout).bytes);
         EXPECT_EQ(file.bones.size(), 1u) << sections;
         EXPECT_EQ(file.showIk.size(), sections == 5 ? 4u : 0u) << sections;
     }
@@ -138,7 +139,7 @@ TEST(VmdReader, MayEndWhereAnySectionAfterTheBoneKeysWouldStart) {
 
 TEST(VmdReader, IgnoresBytesAfterTheShowIkFrames) {
     BuiltVmd built = buildVmd(layoutWithShowIk());
-    const VmdFile whole = readVmd(built.bytes);
+    const VmdMotion whole = readVmd(built.bytes);
     built.bytes.insert(built.bytes.end(), {0xFF, 0xFF, 0xFF, 0xFF, 0x01});
     EXPECT_EQ(readVmd(built.bytes), whole);
 }
@@ -169,13 +170,13 @@ TEST(VmdReader, GroupsManyKeysOfManyBonesByBoneInFrameOrder) {
             const auto frame = static_cast<std::uint32_t>(c.keys - i);
             putBoneKey(bytes, {"bone" + std::to_string(i % c.bones), fileKey(frame, {1, 2, 3})});
         }
-        const VmdFile file = readVmd(bytes);
+        const VmdMotion file = readVmd(bytes);
         ASSERT_EQ(file.bones.size(), c.bones);
         EXPECT_EQ(file.bones[0].sjisName, "bone0");
         EXPECT_EQ(file.bones[0].keys.size(), c.keys / c.bones);
         EXPECT_EQ(file.bones[0].keys.front().frame, c.keys - (c.keys / c.bones - 1) * c.bones);
         EXPECT_TRUE(std::is_sorted(file.bones.back().keys.begin(), file.bones.back().keys.end(),
-                                   [](const VmdFileKey& a, const VmdFileKey& b) { return a.frame < b.frame; }));
+                                   [](const VmdBoneKey& a, const VmdBoneKey& b) { return a.frame < b.frame; }));
     }
 }
 

@@ -6,8 +6,8 @@
 #include "base/FileIo.h"
 #include "base/UserMessageError.h"
 #include "support/ExpectError.h"
-#include "vmd/VmdFile.h"
 #include "vmd/VmdInterpolation.h"
+#include "vmd/VmdMotion.h"
 #include "vmd/VmdReader.h"
 
 #include <array>
@@ -21,7 +21,7 @@
 
 namespace zorvek {
 
-inline void PrintTo(const VmdFileKey& key, std::ostream* out) {
+inline void PrintTo(const VmdBoneKey& key, std::ostream* out) {
     const Vec3& p = key.position;
     const Vec4& q = key.rotation;
     *out << "{frame " << key.frame << ", p " << p.x << ' ' << p.y << ' ' << p.z << ", q " << q.x << ' ' << q.y << ' '
@@ -67,7 +67,7 @@ inline void putField(Bytes& bytes, std::string_view text, std::size_t width, cha
 
 struct NamedKey {
     std::string field;  // the name field's content, up to 15 bytes
-    VmdFileKey key;
+    VmdBoneKey key;
 };
 
 struct VmdLayout {
@@ -88,7 +88,7 @@ struct BuiltVmd {
     std::array<std::size_t, 6> sectionStarts{};
 };
 
-inline VmdFileKey fileKey(std::uint32_t frame, Vec3 position, Vec4 rotation = {0, 0, 0, 1},
+inline VmdBoneKey fileKey(std::uint32_t frame, Vec3 position, Vec4 rotation = {0, 0, 0, 1},
                           const std::array<std::uint8_t, 64>& interpolation = linearVmdInterpolation) {
     return {frame, position, rotation, interpolation};
 }

@@ -25,6 +25,12 @@ set_tests_properties(windows.wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 
 set(ZORVEK_LINUX_BUILD ${PROJECT_SOURCE_DIR}/build/default
     CACHE PATH "A Linux build of the same tree, whose outputs the Windows build's must equal")
 
+# The motions the test programs write, kept per program (windows/AREA) and
+# compared with those of the Linux build's same programs (linux/AREA).
+set(ZORVEK_TEST_MOTIONS ${CMAKE_BINARY_DIR}/test-motions)
+add_test(NAME windows.test-motions.clear COMMAND ${CMAKE_COMMAND} -E rm -rf ${ZORVEK_TEST_MOTIONS})
+set_tests_properties(windows.test-motions.clear PROPERTIES FIXTURES_SETUP test-motions-cleared)
+
 # Runs zorvek.exe under wine and the Linux zorvek on the same answers; skipped
 # (77) when the Linux build is missing.
 function(zorvek_add_windows_end_to_end_tests)
@@ -32,6 +38,11 @@ function(zorvek_add_windows_end_to_end_tests)
     add_test(NAME windows.e2e.${run}
              COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/e2e.sh ${run} ${ZORVEK_LINUX_BUILD}
                      $<TARGET_FILE:zorvek> ${ZORVEK_WINE_RUN} ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR}/e2e/${run})
-    set_tests_properties(windows.e2e.${run} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 TIMEOUT 300)
+    set_tests_properties(windows.e2e.${run} PROPERTIES FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 TIMEOUT 300
+                                                       LABELS program)
   endforeach()
+  add_test(NAME windows.e2e.test-motions
+           COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/test-motions.sh ${ZORVEK_LINUX_BUILD} ${ZORVEK_TEST_MOTIONS})
+  set_tests_properties(windows.e2e.test-motions PROPERTIES FIXTURES_REQUIRED test-motions SKIP_RETURN_CODE 77
+                                                           TIMEOUT 600 LABELS program)
 endfunction()

@@ -1,5 +1,7 @@
 #include "sample/SampleMath.h"
 
+#include "base/PortableMath.h"
+
 #include <cmath>
 
 namespace zorvek::sample {
@@ -22,40 +24,12 @@ float lerp(float a, float b, float t) {
     return a + (b - a) * t;
 }
 
-namespace {
-
-// Taylor series on [-pi/4, pi/4], where six terms are far below float precision.
-double sinSeries(double r) {
-    const double r2 = r * r;
-    return r * (1 - r2 / 6 * (1 - r2 / 20 * (1 - r2 / 42 * (1 - r2 / 72 * (1 - r2 / 110)))));
-}
-
-double cosSeries(double r) {
-    const double r2 = r * r;
-    return 1 - r2 / 2 * (1 - r2 / 12 * (1 - r2 / 30 * (1 - r2 / 56 * (1 - r2 / 90))));
-}
-
-double quadrantSin(double x, int shift) {
-    constexpr double halfPi = 1.57079632679489661923;
-    const double k = std::floor(x / halfPi + 0.5);
-    const double r = x - k * halfPi;
-    const int quadrant = ((static_cast<int>(k) + shift) % 4 + 4) % 4;
-    switch (quadrant) {
-    case 0: return sinSeries(r);
-    case 1: return cosSeries(r);
-    case 2: return -sinSeries(r);
-    default: return -cosSeries(r);
-    }
-}
-
-}  // namespace
-
 float portableSin(float radians) {
-    return static_cast<float>(quadrantSin(radians, 0));
+    return static_cast<float>(portable::sin(radians));
 }
 
 float portableCos(float radians) {
-    return static_cast<float>(quadrantSin(radians, 1));
+    return static_cast<float>(portable::cos(radians));
 }
 
 float degrees(float value) {

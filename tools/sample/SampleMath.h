@@ -15,7 +15,7 @@ Vec3 normalize(const Vec3& a);
 Vec3 lerp(const Vec3& a, const Vec3& b, float t);
 float lerp(float a, float b, float t);
 
-// Sine and cosine without libm, whose last bits differ between libraries.
+// base/PortableMath's sine and cosine, for the C libraries' last bits differ.
 float portableSin(float radians);
 float portableCos(float radians);
 float degrees(float value);

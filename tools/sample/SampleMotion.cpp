@@ -243,12 +243,14 @@ std::vector<SampleMotionTrack> sampleMotionTracks() {
     return tracks;
 }
 
-std::vector<VmdShowIkKey> sampleShowIkKeys() {
+std::vector<VmdShowIkFrame> sampleShowIkKeys() {
     // The toe's IK goes with its leg's, as MMD users switch them: left on,
     // it would turn the lifted foot towards the IK bone.
     const auto states = [](bool rightLeg) {
-        return std::vector<VmdIkSwitch>{
-            {u"左足ＩＫ", true}, {u"左つま先ＩＫ", true}, {u"右足ＩＫ", rightLeg}, {u"右つま先ＩＫ", rightLeg}};
+        return std::vector<VmdIkState>{{vmdIkName(u"左足ＩＫ"), true},
+                                       {vmdIkName(u"左つま先ＩＫ"), true},
+                                       {vmdIkName(u"右足ＩＫ"), rightLeg},
+                                       {vmdIkName(u"右つま先ＩＫ"), rightLeg}};
     };
     return {{0, true, states(true)}, {45, true, states(false)}, {60, true, states(true)}};
 }
@@ -256,18 +258,19 @@ std::vector<VmdShowIkKey> sampleShowIkKeys() {
 Bytes buildSampleVmd() {
     const std::vector<SampleMotionTrack> tracks = sampleMotionTracks();
     VmdMotion motion;
-    motion.modelName = sampleMotionModelName;
+    motion.sjisModelName = vmdModelName(sampleMotionModelName);
+    const auto refuseCut = [](const std::string& warning) { throw std::logic_error(warning); };
     for (const SampleMotionTrack& track : tracks) {
-        VmdBoneTrack& written = motion.tracks.emplace_back();
-        written.boneName = track.bone;
+        VmdBoneTrack& written = motion.bones.emplace_back();
+        written.sjisName = vmdBoneName(track.bone, refuseCut);
         for (const SampleMotionKey& key : track.keys) {
-            written.keys.push_back({key.frame, storedMove(key.move), storedTurn(key.turn)});
             const auto& [x, y, z, r] = key.curves;
-            written.interpolations.push_back(vmdInterpolation(x, y, z, r));
+            written.keys.push_back(
+                {key.frame, storedMove(key.move), storedTurn(key.turn), vmdInterpolation(x, y, z, r)});
         }
     }
-    motion.showIkKeys = sampleShowIkKeys();
-    const ByteBlock block = writeVmd(motion, [](const std::string& warning) { throw std::logic_error(warning); });
+    motion.showIk = sampleShowIkKeys();
+    const ByteBlock block = writeVmd(motion);
     return Bytes(block.begin(), block.end());
 }
 

@@ -40,7 +40,7 @@ struct SampleMotionTrack {
 // The tracks in the order the file holds them.
 std::vector<SampleMotionTrack> sampleMotionTracks();
 // Every IK on at frame 0; 右足ＩＫ and 右つま先ＩＫ off from 45, on again from 60.
-std::vector<VmdShowIkKey> sampleShowIkKeys();
+std::vector<VmdShowIkFrame> sampleShowIkKeys();
 
 // The VMD file of the two.
 Bytes buildSampleVmd();
