@@ -25,7 +25,6 @@ constexpr double halfPi1 = 0x1.921fb54400000p+0;
 constexpr double halfPi2 = 0x1.0b4611a600000p-34;
 constexpr double halfPi3 = 0x1.3198a2e037073p-69;
 constexpr double twoOverPi = 0x1.45f306dc9c883p-1;
-constexpr double largestReduced = 0x1p19 * 3.14159265358979323846;
 
 // Below this x^3 / 6 is under half an ulp of x: sin x and asin x round to x, cos x to 1.
 constexpr double tiny = 0x1p-27;
