@@ -26,8 +26,9 @@ inline constexpr std::size_t showIkFrameHeadSize = 4 + 1 + 4;
 inline constexpr std::size_t ikStateSize = ikNameSize + 1;
 
 // The sections between the bone keys and the show/IK frames: a count, then
-// keys of a fixed size.
-inline constexpr std::size_t morphKeySize = 15 + 4 + 4;  // name, frame, weight
+// keys of a fixed size. Morph keys are read; the others are skipped.
+inline constexpr std::size_t morphNameSize = 15;
+inline constexpr std::size_t morphKeySize = morphNameSize + 4 + 4;  // name, frame, weight
 inline constexpr std::size_t cameraKeySize =
     4 + 4 + 12 + 12 + 24 + 4 + 1;  // frame, distance, target, angles, curves, view angle, perspective
 inline constexpr std::size_t lightKeySize = 4 + 12 + 12;     // frame, colour, direction

@@ -38,6 +38,20 @@ struct VmdBoneTrack {
     friend bool operator==(const VmdBoneTrack&, const VmdBoneTrack&) = default;
 };
 
+// One morph's weight at one frame (0 none, 1 full); MMD goes linearly from key to key.
+struct VmdMorphKey {
+    std::uint32_t frame = 0;
+    float weight = 0;
+    friend bool operator==(const VmdMorphKey&, const VmdMorphKey&) = default;
+};
+
+// The keys of one morph, ordered by frame as bone tracks are.
+struct VmdMorphTrack {
+    std::string sjisName;
+    std::vector<VmdMorphKey> keys;
+    friend bool operator==(const VmdMorphTrack&, const VmdMorphTrack&) = default;
+};
+
 struct VmdIkState {
     std::string sjisName;
     bool enabled = true;
@@ -55,6 +69,7 @@ struct VmdShowIkFrame {
 struct VmdMotion {
     std::string sjisModelName;           // the PMX model name the motion is made for
     std::vector<VmdBoneTrack> bones;     // as read: in the order of each bone's first key in the file
+    std::vector<VmdMorphTrack> morphs;   // the same
     std::vector<VmdShowIkFrame> showIk;  // as read: ordered by frame, file order kept on the same frame
     friend bool operator==(const VmdMotion&, const VmdMotion&) = default;
 };

@@ -19,14 +19,13 @@ namespace {
 
 using namespace vmd;
 
-// The sections between the bone keys and the show/IK frames, which the
+// The sections between the morph keys and the show/IK frames, which the
 // conversion does not use: a count, then keys of a fixed size.
 struct SkippedSection {
     std::string_view part;
     std::size_t keySize;
 };
 constexpr SkippedSection skippedSections[] = {
-    {"モーフキー", morphKeySize},
     {"カメラキー", cameraKeySize},
     {"照明キー", lightKeySize},
     {"セルフ影キー", selfShadowKeySize},
@@ -109,6 +108,32 @@ std::vector<VmdBoneTrack> readBoneKeys(ByteReader& input, const ByteReader::Erro
     return bones;
 }
 
+// Morph keys come mixed like bone keys; grouped by name, in the order of
+// each morph's first key, each group ordered by frame with the file's order
+// kept on one frame.
+std::vector<VmdMorphTrack> readMorphKeys(ByteReader& input) {
+    const std::uint32_t count = input.u32();
+    input.requireCount(count, morphKeySize);
+    std::vector<VmdMorphTrack> morphs;
+    std::unordered_map<std::string, std::size_t> placeOfName;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::string name = input.text(morphNameSize);
+        VmdMorphKey key;
+        key.frame = input.u32();
+        key.weight = input.f32();
+        const auto [at, added] = placeOfName.try_emplace(std::move(name), morphs.size());
+        if (added) {
+            morphs.push_back({at->first, {}});
+        }
+        morphs[at->second].keys.push_back(key);
+    }
+    for (VmdMorphTrack& track : morphs) {
+        std::stable_sort(track.keys.begin(), track.keys.end(),
+                         [](const VmdMorphKey& a, const VmdMorphKey& b) { return a.frame < b.frame; });
+    }
+    return morphs;
+}
+
 VmdShowIkFrame readShowIkFrame(ByteReader& input) {
     VmdShowIkFrame frame;
     frame.frame = input.u32();
@@ -158,6 +183,11 @@ VmdMotion readVmd(std::span<const std::uint8_t> bytes) {
 
     part = "VMD\\ボーンキー";
     file.bones = readBoneKeys(input, brokenFile);
+    part = "VMD\\モーフキー";
+    if (input.atEnd()) {
+        return file;
+    }
+    file.morphs = readMorphKeys(input);
     for (const SkippedSection& section : skippedSections) {
         part = "VMD\\" + std::string(section.part);
         if (input.atEnd()) {

@@ -18,8 +18,8 @@ namespace {
 
 using namespace vmd;
 
-// Morph, camera, light and self-shadow key counts, all zero.
-constexpr std::size_t emptySectionCount = 4;
+// Camera, light and self-shadow key counts, all zero.
+constexpr std::size_t emptySectionCount = 3;
 
 std::uint32_t countOf(std::size_t count) {
     if (count > std::numeric_limits<std::uint32_t>::max()) {
@@ -62,6 +62,26 @@ void writeTrack(BlockWriter& out, const VmdBoneTrack& track) {
     }
 }
 
+std::size_t morphKeyCount(const VmdMotion& motion) {
+    std::size_t count = 0;
+    for (const VmdMorphTrack& track : motion.morphs) {
+        count += track.keys.size();
+    }
+    return count;
+}
+
+void writeMorphKeys(BlockWriter& out, const VmdMotion& motion) {
+    out.appendU32(countOf(morphKeyCount(motion)));
+    for (const VmdMorphTrack& track : motion.morphs) {
+        const std::string name = fieldName(track.sjisName, morphNameSize);
+        for (const VmdMorphKey& key : track.keys) {
+            out.appendFixedText(name, morphNameSize);
+            out.appendU32(key.frame);
+            BlockWriter::store(out.take(4), key.weight);
+        }
+    }
+}
+
 void writeShowIkFrames(BlockWriter& out, const VmdMotion& motion) {
     out.appendU32(countOf(motion.showIk.size()));
     for (const VmdShowIkFrame& frame : motion.showIk) {
@@ -79,6 +99,7 @@ void writeShowIkFrames(BlockWriter& out, const VmdMotion& motion) {
 
 std::size_t vmdFileSize(const VmdMotion& motion) {
     std::size_t size = magicFieldSize + modelNameSize + 4 + countOf(boneKeyCount(motion)) * boneKeySize;
+    size += 4 + countOf(morphKeyCount(motion)) * morphKeySize;
     size += emptySectionCount * 4;
     // The show/IK frame count, refused like the others when it cannot be written.
     countOf(motion.showIk.size());
@@ -96,6 +117,7 @@ ByteBlock writeVmd(const VmdMotion& motion) {
     for (const VmdBoneTrack& track : motion.bones) {
         writeTrack(out, track);
     }
+    writeMorphKeys(out, motion);
     for (std::size_t section = 0; section < emptySectionCount; ++section) {
         out.appendU32(0);
     }
@@ -114,6 +136,10 @@ std::string vmdBoneName(std::u16string_view name, const WarningSink& warn) {
 
 std::string vmdModelName(std::u16string_view name) {
     return fieldName(toShiftJis(name), modelNameSize);
+}
+
+std::string vmdMorphName(std::u16string_view name) {
+    return fieldName(toShiftJis(name), morphNameSize);
 }
 
 std::string vmdIkName(std::u16string_view name) {

@@ -23,9 +23,10 @@ std::size_t vmdFileSize(const VmdMotion& motion);
 
 // Names for the motion's fields from text, in Shift-JIS (see base/ShiftJis.h)
 // and cut at a character to the field's width: a bone name longer than its
-// 15 bytes is reported, model and IK names are cut silently.
+// 15 bytes is reported, model, morph and IK names are cut silently.
 std::string vmdBoneName(std::u16string_view name, const WarningSink& warn);
 std::string vmdModelName(std::u16string_view name);
+std::string vmdMorphName(std::u16string_view name);
 std::string vmdIkName(std::u16string_view name);
 
 }  // namespace zorvek

@@ -52,6 +52,24 @@ TEST(VmdReader, ReadsBackWhatTheWriterWrites) {
     EXPECT_EQ(fromShiftJis(file.sjisModelName), u"ZORVEKモデル");
 }
 
+// Morph keys come mixed in the file; they are grouped by morph in the order
+// of first appearance, ordered by frame, and keys on one frame keep the file's order.
+TEST(VmdReader, ReadsMorphKeysGroupedByMorphAndOrderedByFrame) {
+    VmdMotion motion;
+    motion.morphs = {
+        {toShiftJis(u"あ"), {{30, 1.0f}, {0, 0.0f}, {30, 0.5f}}},
+        {toShiftJis(u"まばたき"), {{12, 0.25f}}},
+        // Cut to the 15 bytes of the field.
+        {toShiftJis(u"とても長いモーフの名前"), {{3, 0.75f}}},
+    };
+    const VmdMotion file = readVmd(bytesOf(writeVmd(motion)));
+    ASSERT_EQ(file.morphs.size(), 3u);
+    EXPECT_EQ(file.morphs[0], (VmdMorphTrack{toShiftJis(u"あ"), {{0, 0.0f}, {30, 1.0f}, {30, 0.5f}}}));
+    EXPECT_EQ(file.morphs[1], (VmdMorphTrack{toShiftJis(u"まばたき"), {{12, 0.25f}}}));
+    EXPECT_EQ(file.morphs[2].sjisName, toShiftJis(u"とても長いモー"));
+    EXPECT_TRUE(file.bones.empty());
+}
+
 TEST(VmdReader, ReadsTheOldFormatWithItsTenByteModelName) {
     VmdLayout layout;
     layout.magic = "Vocaloid Motion Data file";
@@ -61,7 +79,7 @@ TEST(VmdReader, ReadsTheOldFormatWithItsTenByteModelName) {
     layout.boneKeys = {{center, fileKey(0, {1, 2, 3})}, {center, fileKey(15, {4, 5, 6}, {0, 1, 0, 0}, curves)}};
     // Old files end after the camera keys.
     layout.laterSections = 2;
-    layout.skippedKeyCounts = {1, 1, 0, 0};
+    layout.skippedKeyCounts = {0, 1, 0, 0};
 
     VmdMotion expected;
     expected.sjisModelName = "Miku_v1.00";
@@ -112,7 +130,7 @@ TEST(VmdReader, ReadsShowIkFramesSortedStablyByFrame) {
 
 // Keys in one skipped section at a time, then in all of them: a wrong key
 // size would misread the show/IK frames that follow.
-TEST(VmdReader, SkipsMorphCameraLightAndSelfShadowKeys) {
+TEST(VmdReader, ReadsPastMorphCameraLightAndSelfShadowKeys) {
     const std::vector<std::array<std::uint32_t, 4>> counts = {
         {2, 0, 0, 0}, {0, 2, 0, 0}, {0, 0, 2, 0}, {0, 0, 0, 2}, {3, 1, 4, 1}};
     for (const auto& keyCounts : counts) {
