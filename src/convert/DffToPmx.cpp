@@ -2,8 +2,9 @@
 
 #include "base/TextEncoding.h"
 #include "convert/DffGeometryChecks.h"
-#include "convert/GameBoneLayout.h"
+#include "convert/BoneLayout.h"
 #include "convert/VertexReposing.h"
+#include "convert/WeightSpreading.h"
 #include "pmx/PmxWriter.h"
 
 #include <string_view>
@@ -151,10 +152,12 @@ PmxModel dffToPmx(DffModel& model, const PreparedSkeleton& skeleton, const PmxRi
     pmx.materials = materialsOf(model);
     pmx.vertices = takeVertices(model, skeleton);
     weightVerticesToRig(pmx.vertices, rig);
+    spreadWeights(pmx.vertices, rig.weightSpreads);
     pmx.faceIndices = takeFaces(model);
     for (const PmxRigBone& bone : rig.bones) {
         pmx.bones.push_back(bone.bone);
     }
+    pmx.morphs = rig.morphs;
     pmx.displayFrames = rig.displayFrames;
     return pmx;
 }
@@ -162,7 +165,7 @@ PmxModel dffToPmx(DffModel& model, const PreparedSkeleton& skeleton, const PmxRi
 ByteBlock buildPmx(DffModel& model, const PreparedSkeleton& skeleton, ConversionMode mode, const BoneTable& bones,
                    const IkTable& iks, const PmxTexts& texts, const WarningSink& warn) {
     // Everything that could refuse the model runs before anything is reported or written.
-    const PmxRig rig = layoutGameHierarchy(model, skeleton, mode, bones, iks);
+    const PmxRig rig = layoutBones(model, skeleton, mode, bones, iks);
     checkGeometry(model, skeleton, rig.skinBoneIndex.size());
     for (const std::string& warning : rig.warnings) {
         warn(warning);

@@ -35,7 +35,7 @@ std::u16string pmxTextureName(const std::string& textureName, const PmxTexts& te
 // vertices is not copied); its frames, textures and materials stay.
 PmxModel dffToPmx(DffModel& model, const PreparedSkeleton& skeleton, const PmxRig& rig, const PmxTexts& texts);
 
-// The whole PMX file of a prepared model in the game's hierarchy. Throws
+// The whole PMX file of a prepared model in the mode's bone layout. Throws
 // UserMessageError for a model that cannot be written, before any warning
 // is reported; the vertex arrays move out of the model as in dffToPmx.
 ByteBlock buildPmx(DffModel& model, const PreparedSkeleton& skeleton, ConversionMode mode, const BoneTable& bones,

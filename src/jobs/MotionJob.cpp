@@ -5,7 +5,7 @@
 #include "base/TextBlanks.h"
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
-#include "convert/GameBoneLayout.h"
+#include "convert/BoneLayout.h"
 #include "ifp/IfpReader.h"
 #include "motion/AnimationBuilder.h"
 #include "motion/MotionBuilder.h"
@@ -18,7 +18,7 @@ namespace zorvek {
 namespace fs = std::filesystem;
 
 MotionRig makeMotionRig(const PreparedConversion& model, const ConversionTables& tables) {
-    return makeMotionRig(layoutGameHierarchy(model.model(), model.skeleton(), model.mode(), tables.bones, tables.iks),
+    return makeMotionRig(layoutBones(model.model(), model.skeleton(), model.mode(), tables.bones, tables.iks),
                          model.modelName());
 }
 

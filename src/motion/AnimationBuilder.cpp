@@ -69,6 +69,17 @@ public:
                 boneOfFrame_[*frame] = static_cast<std::int32_t>(bone);
             }
         }
+        // The bones whose frames the game roots at the ped's place: their
+        // translation comes from where MMD puts them.
+        rootLike_.assign(rig.bones.size(), false);
+        for (std::size_t bone = 0; bone < rig.bones.size(); ++bone) {
+            const std::optional<std::size_t> frame = rig.bones[bone].frame;
+            if (frame) {
+                const std::int32_t parent = model.frames[*frame].parentIndex;
+                rootLike_[bone] = parent < 0 || static_cast<std::size_t>(parent) >= model.frames.size() ||
+                                  boneOfFrame_[static_cast<std::size_t>(parent)] < 0;
+            }
+        }
     }
 
     IfpAnimation write(std::string name, std::uint32_t lastFrame, const std::optional<KeyTolerance>& reduction) {
@@ -102,7 +113,7 @@ public:
     }
 
 private:
-    bool rootLike(std::size_t bone) const { return rig_.bones[bone].parent < 0; }
+    bool rootLike(std::size_t bone) const { return rootLike_[bone]; }
     bool hasTranslation(std::size_t bone) const { return rootLike(bone) || moved_[bone]; }
     bool hasTrack(std::size_t bone) const { return rig_.bones[bone].frame && (hasTranslation(bone) || turned_[bone]); }
 
@@ -168,8 +179,11 @@ private:
         const Vec4 rotation = keyRotation(glm::quat_cast(aboveInverse * gameWorld(pose, bone)), bone);
 
         Point translation = toPoint(dffFrame.translation);
-        if (rootLike(bone)) {
-            const Point game = mmdToGameAxes((pose.position - toPoint(pmxRestOrigin)) / pmxUnits);
+        if (rootLike(bone) || (moved_[bone] && !rigBone.parentIsGameParent)) {
+            // Where MMD puts the frame (not the bone, which may stand away
+            // from it), relative to the game parent as the file will have it.
+            const Point place = pose.position - pose.world * rigBone.frameOffset;
+            const Point game = mmdToGameAxes((place - toPoint(pmxRestOrigin)) / pmxUnits);
             translation = aboveInverse * (game - above.position);
         } else if (moved_[bone]) {
             translation += rig_.bones[static_cast<std::size_t>(rigBone.parent)].axesInverse * pose.offset / pmxUnits;
@@ -205,6 +219,7 @@ private:
     std::vector<PlayedBone> played_;  // by frame, then bone
     std::vector<FramePose> worlds_;
     std::vector<std::vector<IfpKey>> keys_;
+    std::vector<bool> rootLike_;
     std::vector<bool> turned_;
     std::vector<bool> moved_;
     Rotation mmdToGame_;

@@ -83,6 +83,25 @@ double flippedIntoLimits(double turn, double lower, double upper) {
 
 }  // namespace
 
+double morphWeightAt(const std::vector<VmdMorphKey>& keys, std::uint32_t frame) {
+    if (keys.empty()) {
+        return 0;
+    }
+    const auto later = std::upper_bound(keys.begin(), keys.end(), frame,
+                                        [](std::uint32_t f, const VmdMorphKey& key) { return f < key.frame; });
+    double weight = 0;
+    if (later == keys.begin()) {
+        weight = keys.front().weight;
+    } else if (later == keys.end()) {
+        weight = keys.back().weight;
+    } else {
+        const VmdMorphKey& before = *(later - 1);
+        const double u = static_cast<double>(frame - before.frame) / static_cast<double>(later->frame - before.frame);
+        weight = before.weight + (static_cast<double>(later->weight) - before.weight) * u;
+    }
+    return std::isfinite(weight) ? weight : 0.0;
+}
+
 Quaternion limitedTurn(const Quaternion& turn, const Point& lower, const Point& upper) {
     return fromEulerXyz(clamped(eulerXyz(turn), lower, upper));
 }
@@ -94,6 +113,16 @@ MmdPoser::MmdPoser(const MotionRig& rig, const RigMotion& motion)
       ikOrder_(parentsFirstOrder(rig.ikBones.size(), [&](std::size_t ik) { return rig.ikBones[ik].parentIk; })),
       bones_(rig.bones.size()),
       ikBones_(rig.ikBones.size()) {
+    // Of grant sources, those that take a grant themselves come first.
+    const auto grantSource = [&](std::size_t bone) {
+        const std::optional<std::size_t>& from = rig.bones[bone].grantFrom;
+        return from ? static_cast<std::int32_t>(*from) : std::int32_t{-1};
+    };
+    for (std::size_t bone : parentsFirstOrder(rig.bones.size(), grantSource)) {
+        if (rig.bones[bone].grantFrom) {
+            grantOrder_.push_back(bone);
+        }
+    }
     for (const RigIkBone& ik : rig.ikBones) {
         std::vector<std::vector<std::size_t>> linkChains;
         for (const RigIkLink& link : ik.links) {
@@ -128,6 +157,33 @@ void MmdPoser::poseAt(std::uint32_t frame) {
             skinForwardKinematics();
         }
     }
+    if (!grantOrder_.empty()) {
+        applyGrants();
+        skinForwardKinematics();
+    }
+}
+
+// Each grant bone's own turn, then its share of the source's local turn.
+void MmdPoser::applyGrants() {
+    for (std::size_t bone : grantOrder_) {
+        const RigBone& rigBone = rig_.bones[bone];
+        bones_[bone].local = bones_[bone].local * shareOfTurn(bones_[*rigBone.grantFrom].local, rigBone.grantRatio);
+    }
+}
+
+void MmdPoser::addMorphs(std::uint32_t frame) {
+    for (std::size_t morph = 0; morph < rig_.morphs.size(); ++morph) {
+        const std::vector<VmdMorphKey>* keys = morph < motion_.morphKeys.size() ? motion_.morphKeys[morph] : nullptr;
+        const double weight = keys == nullptr ? 0.0 : morphWeightAt(*keys, frame);
+        if (weight == 0) {
+            continue;
+        }
+        for (const RigMorphOffset& offset : rig_.morphs[morph].offsets) {
+            MmdBonePose& bone = bones_[offset.bone];
+            bone.local = bone.local * shareOfTurn(offset.rotation, weight);
+            bone.offset += offset.translation * weight;
+        }
+    }
 }
 
 void MmdPoser::keyedPose(std::uint32_t frame) {
@@ -147,6 +203,7 @@ void MmdPoser::keyedPose(std::uint32_t frame) {
     for (std::size_t ik = 0; ik < ikBones_.size(); ++ik) {
         pose(ikBones_[ik], motion_.ikKeys[ik]);
     }
+    addMorphs(frame);
 }
 
 void MmdPoser::skinForwardKinematics() {
@@ -167,6 +224,11 @@ void MmdPoser::placeSkinBone(std::size_t bone) {
 
 void MmdPoser::placeIkBone(std::size_t ik) {
     const RigIkBone& rigIk = rig_.ikBones[ik];
+    if (rigIk.parentBone >= 0) {
+        const auto parent = static_cast<std::size_t>(rigIk.parentBone);
+        follow(ikBones_[ik], bones_[parent], rigIk.rest - rig_.bones[parent].rest);
+        return;
+    }
     if (rigIk.parentIk < 0) {
         stand(ikBones_[ik], rigIk.rest);
         return;

@@ -1,8 +1,10 @@
 #pragma once
 
 // A motion played as MMD plays it on the converted PMX: each bone's keys
-// evaluated, forward kinematics on the PMX's own hierarchy (rest orientation
-// identity), then the IK bones that are on solved in PMX order.
+// evaluated and the bone morphs added, forward kinematics on the PMX's own
+// hierarchy (rest orientation identity), the IK bones that are on solved in
+// PMX order, then the grants (a bone taking a share of another's turn), as
+// three.js's MMD runtime orders them.
 
 #include "motion/MotionRig.h"
 #include "motion/PoseMath.h"
@@ -33,6 +35,8 @@ public:
 
 private:
     void keyedPose(std::uint32_t frame);
+    void addMorphs(std::uint32_t frame);
+    void applyGrants();
     void skinForwardKinematics();
     void placeSkinBone(std::size_t bone);
     void placeIkBone(std::size_t ik);
@@ -44,12 +48,18 @@ private:
     const RigMotion& motion_;
     std::vector<std::size_t> boneOrder_;
     std::vector<std::size_t> ikOrder_;
+    std::vector<std::size_t> grantOrder_;  // the bones with a grant, each after the bone it takes from
     // Per IK bone and link: the bones from below the link down to the IK's
     // target, parents first, whose places follow the link's turn.
     std::vector<std::vector<std::vector<std::size_t>>> chains_;
     std::vector<MmdBonePose> bones_;
     std::vector<MmdBonePose> ikBones_;
 };
+
+// A morph's weight at a frame: linear between its keys, the first key's
+// before it and the last's after it; of keys on one frame the last rules.
+// A weight that is not a number counts as 0.
+double morphWeightAt(const std::vector<VmdMorphKey>& keys, std::uint32_t frame);
 
 // A link's turn kept within its limits as MMD runtimes keep it: its Euler
 // angles (rotation = Rx * Ry * Rz) each clamped into [lower, upper].

@@ -14,6 +14,9 @@ namespace zorvek {
 namespace {
 
 constexpr double pmxUnits = pmxUnitsPerGameUnit;
+// Offsets shorter than this (PMX units) are what the world poses' rounding
+// leaves of a bone that stays in place.
+constexpr double smallestOffset = 1e-5;
 
 // Half an hour: longer than any game animation, short enough to stay in memory.
 constexpr double longestMotionSeconds = 30 * 60;
@@ -41,9 +44,13 @@ public:
         : rig_(rig), model_(model), binding_(model, animation), sampler_(model, binding_), warn_(warn) {
         const bool fullBody = rootTracked();
         markMovedFrames();
-        for (const RigBone& bone : rig.bones) {
+        keyedBones_.assign(rig.bones.size(), false);
+        for (std::size_t i = 0; i < rig.bones.size(); ++i) {
+            const RigBone& bone = rig.bones[i];
             // A bone no frame stands for keeps its rest pose: the game has nothing that moves it.
-            keyedBones_.push_back(bone.frame && (fullBody || binding_.trackOf(*bone.frame) != nullptr));
+            if (bone.frame && (fullBody || binding_.trackOf(*bone.frame) != nullptr)) {
+                keyedBones_[keyHolder(i)] = true;
+            }
         }
         for (const RigIkBone& ik : rig.ikBones) {
             const std::optional<std::size_t> target = rig.bones[ik.targetBone].frame;
@@ -62,8 +69,9 @@ public:
         for (std::uint32_t frame = 0; frame <= lastFrame; ++frame) {
             worldPoses(model_, binding_, sampler_.localsAt(frameTime(frame)), worlds_);
             for (std::size_t bone = 0; bone < rig_.bones.size(); ++bone) {
-                if (keyedBones_[bone]) {
-                    boneTracks[bone].keys.push_back(boneKey(bone, frame, boneTracks[bone].keys));
+                const std::size_t holder = keyHolder(bone);
+                if (rig_.bones[bone].frame && keyedBones_[holder]) {
+                    boneTracks[holder].keys.push_back(boneKey(bone, frame, boneTracks[holder].keys));
                 }
             }
             for (std::size_t ik = 0; ik < rig_.ikBones.size(); ++ik) {
@@ -98,6 +106,11 @@ private:
         return false;
     }
 
+    // The bone whose track holds a bone's keys: its own, or the one above
+    // that carries them for it, which stands where it stands and moves
+    // nothing else, so that the bones below land in the same places.
+    std::size_t keyHolder(std::size_t bone) const { return rig_.bones[bone].keysOn.value_or(bone); }
+
     static void reserveKeys(std::vector<VmdBoneTrack>& tracks, const std::vector<bool>& keyed,
                             std::uint32_t lastFrame) {
         for (std::size_t i = 0; i < tracks.size(); ++i) {
@@ -128,7 +141,8 @@ private:
         const RigBone& rigBone = rig_.bones[bone];
         if (rigBone.frame) {
             const FramePose& world = worlds_[*rigBone.frame];
-            return {gameToMmdRotation() * world.rotation * rigBone.axesInverse, mmdPosition(world.position)};
+            const Rotation turn = gameToMmdRotation() * world.rotation * rigBone.axesInverse;
+            return {turn, mmdPosition(world.position) + turn * rigBone.frameOffset};
         }
         if (rigBone.parent < 0) {
             return {Rotation(1.0), rigBone.rest};
@@ -152,7 +166,8 @@ private:
         }
         const RigBone& parent = rig_.bones[static_cast<std::size_t>(rigBone.parent)];
         const IfpTrack* track = binding_.trackOf(dffFrame);
-        const bool moves = track != nullptr && track->hasTranslation;
+        // A bone away from its frame's place moves as its frame turns.
+        const bool moves = (track != nullptr && track->hasTranslation) || rigBone.frameOffset != Point(0.0);
         if (rigBone.parentIsGameParent) {
             // The game's local turn and move, in the parent's axes: exact, with no world pose between.
             const FramePose& local = sampler_.locals()[dffFrame];
@@ -166,10 +181,14 @@ private:
         // Another parent than the game's: the turn and move from the parent's as MMD shows it.
         const FramePose above = mmdWorld(static_cast<std::size_t>(rigBone.parent));
         const Rotation aboveInverse = glm::transpose(above.rotation);
-        key.rotation = keyRotation(aboveInverse * mmdWorld(bone).rotation, earlier);
-        if (moves) {
-            key.position =
-                toVec3(aboveInverse * (mmdPosition(world.position) - above.position) - (rigBone.rest - parent.rest));
+        const FramePose shown = mmdWorld(bone);
+        key.rotation = keyRotation(aboveInverse * shown.rotation, earlier);
+        // The game's parent may carry the bone away from where this parent
+        // would (a hip's move and turn carry the chest in the game): the key
+        // moves it there, unless that is rounding.
+        const Point offset = aboveInverse * (shown.position - above.position) - (rigBone.rest - parent.rest);
+        if (moves || glm::length(offset) > smallestOffset) {
+            key.position = toVec3(offset);
         }
         return key;
     }
@@ -181,6 +200,11 @@ private:
             // The parent IK bone stands on its own target and does not turn.
             const RigIkBone& parent = rig_.ikBones[static_cast<std::size_t>(rigIk.parentIk)];
             offset -= targetPosition(parent) - parent.rest;
+        } else if (rigIk.parentBone >= 0) {
+            const auto parentBone = static_cast<std::size_t>(rigIk.parentBone);
+            const FramePose above = mmdWorld(parentBone);
+            offset = glm::transpose(above.rotation) * (targetPosition(rigIk) - above.position) -
+                     (rigIk.rest - rig_.bones[parentBone].rest);
         }
         VmdBoneKey key;
         key.frame = frame;

@@ -20,6 +20,7 @@ RigIkBone ikBoneOf(const PmxRigBone& pmx, const std::vector<std::int32_t>& rigIn
     rigIk.targetBone = static_cast<std::size_t>(rigIndex[static_cast<std::size_t>(ik.target)]);
     if (pmx.bone.parent >= 0) {
         rigIk.parentIk = ikIndex[static_cast<std::size_t>(pmx.bone.parent)];
+        rigIk.parentBone = rigIndex[static_cast<std::size_t>(pmx.bone.parent)];
     }
     rigIk.rest = toPoint(pmx.bone.position);
     rigIk.loopCount = static_cast<std::uint32_t>(ik.loopCount);
@@ -62,10 +63,35 @@ MotionRig makeMotionRig(const PmxRig& rig, std::u16string modelName) {
             bone.axes = columnForm(pmx.restAxes);
             bone.axesInverse = glm::inverse(bone.axes);
             bone.rest = toPoint(pmx.bone.position);
+            bone.frameOffset = toPoint(pmx.frameOffset);
+            if (pmx.keysOn && rigIndex[*pmx.keysOn] != none) {
+                bone.keysOn = static_cast<std::size_t>(rigIndex[*pmx.keysOn]);
+            }
+            const std::int32_t source = pmx.bone.inheritParent;
+            if ((pmx.bone.flags & PmxInheritsRotation) && source >= 0 &&
+                static_cast<std::size_t>(source) < rig.bones.size() && rigIndex[static_cast<std::size_t>(source)] != none) {
+                bone.grantFrom = static_cast<std::size_t>(rigIndex[static_cast<std::size_t>(source)]);
+                bone.grantRatio = pmx.bone.inheritWeight;
+            }
             motionRig.bones.push_back(std::move(bone));
         } else if (pmx.role == RigBoneRole::Ik) {
             motionRig.ikBones.push_back(ikBoneOf(pmx, rigIndex, ikIndex));
         }
+    }
+    for (const PmxMorph& morph : rig.morphs) {
+        if (morph.type != static_cast<std::uint8_t>(PmxMorphType::Bone)) {
+            continue;
+        }
+        RigMorph rigMorph{morph.name, {}};
+        for (const PmxBoneOffset& offset : morph.boneOffsets) {
+            if (offset.bone < 0 || static_cast<std::size_t>(offset.bone) >= rig.bones.size() ||
+                rigIndex[static_cast<std::size_t>(offset.bone)] == none) {
+                continue;
+            }
+            rigMorph.offsets.push_back({static_cast<std::size_t>(rigIndex[static_cast<std::size_t>(offset.bone)]),
+                                        toPoint(offset.translation), unitQuaternion(offset.rotation)});
+        }
+        motionRig.morphs.push_back(std::move(rigMorph));
     }
     return motionRig;
 }

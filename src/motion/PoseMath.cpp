@@ -3,6 +3,8 @@
 #include "base/PlainQuaternion.h"
 #include "base/PortableMath.h"
 
+#include <glm/geometric.hpp>
+
 namespace zorvek {
 
 namespace {
@@ -29,6 +31,18 @@ Quaternion turnAbout(double angle, const Point& axis) {
     const double half = angle * 0.5;
     const Point along = axis * portable::sin(half);
     return Quaternion(portable::cos(half), along.x, along.y, along.z);
+}
+
+Quaternion shareOfTurn(Quaternion turn, double share) {
+    if (turn.w < 0) {
+        turn = -turn;
+    }
+    const Point axis(turn.x, turn.y, turn.z);
+    const double sine = glm::length(axis);
+    if (!(sine > 0)) {
+        return Quaternion(1, 0, 0, 0);
+    }
+    return turnAbout(2 * portable::atan2(sine, turn.w) * share, axis / sine);
 }
 
 Rotation columnForm(const std::array<Vec3, 3>& rows) {

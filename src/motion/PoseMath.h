@@ -29,6 +29,10 @@ Quaternion slerpShortArc(Quaternion a, Quaternion b, double u);
 // it but with base/PortableMath's sine and cosine.
 Quaternion turnAbout(double angle, const Point& axis);
 
+// `share` of a unit turn, the short way: the same axis, the angle times the
+// share (a negative share turns back), as MMD's grants and bone morphs take it.
+Quaternion shareOfTurn(Quaternion turn, double share);
+
 // The column form of rows 0 to 2 of a row-vector matrix: its transpose.
 Rotation columnForm(const std::array<Vec3, 3>& rows);
 Rotation columnForm(const Matrix44& matrix);

@@ -63,6 +63,20 @@ RigMotion bindMotion(const MotionRig& rig, const VmdMotion& file) {
         motion.anyKey = true;
         motion.lastFrame = std::max(motion.lastFrame, bone.keys.back().frame);
     }
+    NameIndex morphNames;
+    for (std::size_t morph = 0; morph < rig.morphs.size(); ++morph) {
+        morphNames.add(rig.morphs[morph].name, morph);
+    }
+    motion.morphKeys.assign(rig.morphs.size(), nullptr);
+    for (const VmdMorphTrack& morph : file.morphs) {
+        const std::size_t* index = morphNames.find(morph.sjisName);
+        if (index == nullptr || morph.keys.empty() || motion.morphKeys[*index] != nullptr) {
+            continue;
+        }
+        motion.morphKeys[*index] = &morph.keys;
+        motion.anyKey = true;
+        motion.lastFrame = std::max(motion.lastFrame, morph.keys.back().frame);
+    }
     if (!file.showIk.empty()) {
         motion.lastFrame = std::max(motion.lastFrame, file.showIk.back().frame);
     }

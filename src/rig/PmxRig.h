@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zorvek {
@@ -39,11 +40,31 @@ struct PmxRigBone {
     // Whether the PMX parent is the bone of the frame's parent in the game,
     // so that the game's local rotation is the MMD bone's, in other axes.
     bool parentIsGameParent = false;
+    // Where a Frame bone stands from its frame's place at rest, in MMD's
+    // axes: a bone that follows its frame rigidly from elsewhere (the
+    // standard skeleton's グルーブ, which the game's root follows).
+    Vec3 frameOffset{0, 0, 0};
+    // The bone whose keys a motion made from the game gives this bone's
+    // pose instead: a control bone on the same place above it, which moves
+    // nothing else (センター above グルーブ), as MMD users key it.
+    std::optional<std::size_t> keysOn;
+};
+
+// Vertices weighted to one bone, their weight shared out along the way from
+// `from` to `to` (PMX rest places) between the bones of `stops`: a vertex at
+// fraction f of the way gets the two stops around f, in proportion.
+struct WeightSpread {
+    std::int32_t bone = -1;
+    Vec3 from;
+    Vec3 to;
+    std::vector<std::pair<float, std::int32_t>> stops;  // fraction 0 to 1 and bone, in increasing fraction
 };
 
 struct PmxRig {
     std::vector<PmxRigBone> bones;  // in PMX order
     std::vector<PmxDisplayFrame> displayFrames;
+    std::vector<PmxMorph> morphs;
+    std::vector<WeightSpread> weightSpreads;
     // Per skin bone number of the DFF, the PMX bone its vertices are weighted to.
     std::vector<std::int32_t> skinBoneIndex;
     // In the order they are to be reported, once the model is accepted.

@@ -161,7 +161,9 @@ INSTANTIATE_TEST_SUITE_P(SampleAnimations, AnimationRoundTrip,
                                          RoundTripCase{"BoneInfo", ConversionMode::AxesAndBoneInfo, true},
                                          RoundTripCase{"Mmd", ConversionMode::NamesAndAxes, true},
                                          RoundTripCase{"MmdReduced", ConversionMode::NamesAndAxes, false},
-                                         RoundTripCase{"NamesReduced", ConversionMode::None, false}),
+                                         RoundTripCase{"NamesReduced", ConversionMode::None, false},
+                                         RoundTripCase{"Standard", ConversionMode::Standard, true},
+                                         RoundTripCase{"StandardReduced", ConversionMode::Standard, false}),
                          [](const testing::TestParamInfo<RoundTripCase>& info) {
                              return std::string(info.param.name);
                          });

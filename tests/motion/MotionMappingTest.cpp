@@ -5,7 +5,7 @@
 #include "MotionTestRig.h"
 #include "base/ShiftJis.h"
 
-#include "convert/GameBoneLayout.h"
+#include "convert/BoneLayout.h"
 #include "ifp/IfpReader.h"
 #include "jobs/ConversionTables.h"
 #include "motion/MotionBuilder.h"
@@ -127,7 +127,7 @@ Prepared prepare(ConversionMode mode, const std::function<void(PmxRig&)>& change
     Prepared p{test::makeMotionTestModel(), {}, {}, {}};
     const ConversionTables& tables = shippedTables();
     p.skeleton = prepareSkeleton(p.model, mode, tables.bones);
-    PmxRig rig = layoutGameHierarchy(p.model, p.skeleton, mode, tables.bones, tables.iks);
+    PmxRig rig = layoutBones(p.model, p.skeleton, mode, tables.bones, tables.iks);
     if (change) {
         change(rig);
     }
@@ -137,7 +137,7 @@ Prepared prepare(ConversionMode mode, const std::function<void(PmxRig&)>& change
     }
     const int skinCount = static_cast<int>(p.rig.bones.size());
     for (const RigIkBone& ik : p.rig.ikBones) {
-        p.mmdBones.push_back({ik.name, ik.parentIk < 0 ? -1 : skinCount + ik.parentIk, ik.rest});
+        p.mmdBones.push_back({ik.name, ik.parentIk >= 0 ? skinCount + ik.parentIk : ik.parentBone, ik.rest});
     }
     return p;
 }
@@ -154,24 +154,35 @@ TEST_P(MotionMatchesTheGame, JointsAndAxesAtEveryFrame) {
     const VmdMotion motion = buildMotion(p.rig, p.model, walk, [](const std::string&) {});
     const std::uint32_t lastFrame = lastMotionFrame(walk);
     ASSERT_EQ(lastFrame, 31u);  // the last key at tick 61 is half a frame past frame 30
-    ASSERT_EQ(motion.bones.size(), p.rig.bones.size() + p.rig.ikBones.size());
+    // A track per frame bone and IK bone; the bones no frame has rest, but
+    // for those that carry a frame bone's keys for it.
+    std::size_t frameBones = 0;
+    for (const RigBone& bone : p.rig.bones) {
+        frameBones += bone.frame ? 1 : 0;
+    }
+    ASSERT_EQ(motion.bones.size(), frameBones + p.rig.ikBones.size());
 
     double largest = 0;
     for (std::uint32_t frame = 0; frame <= lastFrame; ++frame) {
         const auto game = test::gameWorldPose(p.model, walk, static_cast<float>(frame) / 30.0f);
         const auto mmd = test::mmdWorldPose(p.mmdBones, motion, frame);
         for (std::size_t bone = 0; bone < p.rig.bones.size(); ++bone) {
-            const test::RowPose& g = game[*p.rig.bones[bone].frame];
+            const RigBone& rigBone = p.rig.bones[bone];
+            if (!rigBone.frame) {
+                continue;
+            }
+            const test::RowPose& g = game[*rigBone.frame];
             const test::RowPose& m = mmd[bone];
-            const glm::dvec3 expected = test::mappedIntoPmx(g.position);
+            // A bone that stands away from its frame keeps its distance from it.
+            const glm::dvec3 expected = test::mappedIntoPmx(g.position) + rigBone.frameOffset * m.rotation;
             largest = std::max(largest, glm::distance(m.position, expected));
             ASSERT_LT(glm::distance(m.position, expected), tolerance) << "frame " << frame << " bone " << bone;
             for (int axis = 0; axis < 3; ++axis) {
                 // One game unit along the bone's own axis, and the PMX rest point of the same skin.
                 const glm::dvec3 gamePoint =
                     g.position + glm::dvec3(g.rotation[0][axis], g.rotation[1][axis], g.rotation[2][axis]);
-                const glm::dvec3 pmxOffset = 10.0 * row(p.skeleton.boneMatrices[bone], axis);
-                const glm::dvec3 mmdPoint = m.position + pmxOffset * m.rotation;
+                const glm::dvec3 pmxOffset = 10.0 * row(p.skeleton.boneMatrices[*rigBone.frame - 1], axis);
+                const glm::dvec3 mmdPoint = m.position - rigBone.frameOffset * m.rotation + pmxOffset * m.rotation;
                 ASSERT_LT(glm::distance(mmdPoint, test::mappedIntoPmx(gamePoint)), axisTolerance)
                     << "frame " << frame << " bone " << bone << " axis " << axis;
             }
@@ -187,7 +198,7 @@ TEST_P(MotionMatchesTheGame, JointsAndAxesAtEveryFrame) {
 
 INSTANTIATE_TEST_SUITE_P(AllModes, MotionMatchesTheGame,
                          testing::Values(ConversionMode::None, ConversionMode::AxesAndBoneInfo,
-                                         ConversionMode::NamesAndAxes));
+                                         ConversionMode::NamesAndAxes, ConversionMode::Standard));
 
 // A bone whose PMX parent is not its frame's parent in the game, as in a
 // layout with bones no frame has: its keys come from the world poses.
