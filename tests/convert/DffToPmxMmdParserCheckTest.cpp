@@ -1,5 +1,10 @@
 // Converted files read by mmd-parser, a PMX reader we did not write.
+#include "base/FileIo.h"
+#include "dff/DffModelReader.h"
+#include "rw/SectionInput.h"
 #include "skeleton/Skeleton.h"
+#include "tables/BoneTable.h"
+#include "tables/IkTable.h"
 #include "support/NodeScripts.h"
 #include "support/TempDir.h"
 #include "support/pmx/PmxTestModels.h"
@@ -78,6 +83,33 @@ TEST(MmdParserCheck, ReportsAWrongExpectation) {
                                                         " " + test::shellQuoted(file) + " vertexCount=3 boneCount=6");
     EXPECT_EQ(result.status, 1) << result.output;
     EXPECT_NE(result.output.find("mismatch: boneCount: expected 6, found 5"), std::string::npos) << result.output;
+}
+
+// The sample on the standard MMD skeleton: its grants, IK, bone morphs and
+// the morphs' display frame, read by another reader.
+TEST(MmdParserCheck, TheSampleOnTheStandardSkeleton) {
+    if (const std::string missing = missingTools(); !missing.empty()) {
+        GTEST_SKIP() << missing;
+    }
+    const std::filesystem::path source(ZORVEK_SOURCE_DIR);
+    const BoneTable bones = loadBoneTable(source / "data");
+    const IkTable iks = loadIkTable(source / "data");
+    const Bytes dff = readWholeFile(source / "samples/zorvek_sample.dff");
+    DffModel model;
+    SectionInput input(dff);
+    readDffModel(input, model, [](const std::string&) {});
+    numberTextures(model);
+    const PreparedSkeleton skeleton = prepareSkeleton(model, ConversionMode::Standard, bones);
+    const ByteBlock pmx = buildPmx(model, skeleton, ConversionMode::Standard, bones, iks, test::makeTexts(),
+                                   [](const std::string&) {});
+    test::TempDir dir;
+    const std::filesystem::path file = dir.write("sample.pmx", pmx);
+    // Twelve twist grants and the two 肩C; five vowels and four brow shapes.
+    const test::CommandResult result =
+        test::runCommand("node " + test::shellQuoted(checkerFolder / "check-pmx.js") + " " + test::shellQuoted(file) +
+                         " grantCount=14 morphCount=9 ikCount=4 frameCount=9 materialCount=3");
+    EXPECT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("\nok\n"), std::string::npos) << result.output;
 }
 
 // The bundled sample as a user converts it: the PMX and the images from its

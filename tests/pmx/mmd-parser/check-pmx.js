@@ -6,7 +6,8 @@
 //   node check-pmx.js model.pmx vertexCount=3 boneCount=13 ...
 //
 // Expectation keys: vertexCount, faceCount (triangles), textureCount,
-// materialCount, boneCount, ikCount, frameCount, boneIndexSize; texturesBeside=1
+// materialCount, boneCount, ikCount, frameCount, boneIndexSize, morphCount,
+// grantCount (bones that take another's turn); texturesBeside=1
 // also requires every texture the materials use to be an image file beside
 // the PMX (PNG and BMP by their signatures).
 // Exit status: 0 when everything matches, 1 on a mismatch, 2 on bad usage.
@@ -18,7 +19,7 @@ const { Parser } = require('mmd-parser');
 
 const expectationKeys = [
   'vertexCount', 'faceCount', 'textureCount', 'materialCount', 'boneCount', 'ikCount', 'frameCount', 'boneIndexSize',
-  'texturesBeside',
+  'morphCount', 'grantCount', 'texturesBeside',
 ];
 
 const imageSignatures = { '.png': [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a], '.bmp': [0x42, 0x4d] };
@@ -90,7 +91,8 @@ function checkFile(bytes, expected, folder) {
   const found = {
     vertexCount: m.vertexCount, faceCount: m.faceCount, textureCount: m.textureCount,
     materialCount: m.materialCount, boneCount: m.boneCount, ikCount: iks.length, frameCount: m.frameCount,
-    boneIndexSize: m.boneIndexSize, texturesBeside: expected.texturesBeside,
+    boneIndexSize: m.boneIndexSize, morphCount: m.morphCount,
+    grantCount: bones.filter((bone) => bone.grant !== undefined).length, texturesBeside: expected.texturesBeside,
   };
   if (expected.texturesBeside === 1) checkTexturesBeside(pmx, folder, fail);
   for (const [key, value] of Object.entries(expected)) {
@@ -119,15 +121,24 @@ function checkFile(bytes, expected, folder) {
     if (bone.connectIndex !== undefined && !inRange(bone.connectIndex, -1, m.boneCount)) {
       fail(`bone ${b} has tail ${bone.connectIndex}`);
     }
+    if (bone.grant !== undefined && (!inRange(bone.grant.parentIndex, 0, m.boneCount) || bone.grant.parentIndex === b)) {
+      fail(`bone ${b} takes a grant from ${bone.grant.parentIndex}`);
+    }
     if (bone.ik === undefined) return;
     if (!inRange(bone.ik.effector, 0, m.boneCount)) fail(`IK bone ${b} has target ${bone.ik.effector}`);
     bone.ik.links.forEach((link) => {
       if (!inRange(link.index, 0, m.boneCount)) fail(`IK bone ${b} has link ${link.index}`);
     });
   });
+  pmx.morphs.forEach((morph, i) => {
+    (morph.elements || []).forEach((element) => {
+      if (morph.type === 2 && !inRange(element.index, 0, m.boneCount)) fail(`morph ${i} moves bone ${element.index}`);
+    });
+  });
   pmx.frames.forEach((frame, i) => {
     frame.elements.forEach((element) => {
-      if (element.target !== 0 || !inRange(element.index, 0, m.boneCount)) {
+      const count = element.target === 0 ? m.boneCount : m.morphCount;
+      if ((element.target !== 0 && element.target !== 1) || !inRange(element.index, 0, count)) {
         fail(`display frame ${i} holds ${element.target === 0 ? 'bone' : 'morph'} ${element.index}`);
       }
     });
