@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    const auto mode = static_cast<ConversionMode>(data[0] % 3);
+    const auto mode = static_cast<ConversionMode>(data[0] % 4);
     const std::span<const std::uint8_t> vmd(data + 1, size - 1);
     try {
         if (tooLongToFuzz(readVmd(vmd))) {

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    const ConvertSettings settings{static_cast<ConversionMode>(data[0] % 3), ".png"};
+    const ConvertSettings settings{static_cast<ConversionMode>(data[0] % 4), ".png"};
     try {
         convertDffBytes(std::span(data + 1, size - 1), settings, fuzz::shippedTables(), ignoreWarning);
     } catch (const UserMessageError&) {

@@ -277,7 +277,7 @@ int main(int argc, char** argv) {
     try {
         const fs::path out = argv[1];
         const std::vector<NamedSeed> models = seedModels();
-        writeParameterSeeds(out / "convert", models, 3);
+        writeParameterSeeds(out / "convert", models, 4);
         writeParameterSeeds(out / "rescale", models, 1);
         copyTable(out / "bone_table", fs::path(ZORVEK_DATA_DIR) / "bones.dat");
         copyTable(out / "ik_table", fs::path(ZORVEK_DATA_DIR) / "iks.dat");
@@ -285,8 +285,8 @@ int main(int argc, char** argv) {
         writeSeeds(out / "ifp", seedIfpFiles());
         writeSeeds(out / "vmd", seedVmdFiles());
         writeSeeds(out / "file_name", seedFileNames());
-        writeParameterSeeds(out / "motion", seedMotionFiles(), 3);
-        writeParameterSeeds(out / "animation", seedVmdFiles(), 3);
+        writeParameterSeeds(out / "motion", seedMotionFiles(), 4);
+        writeParameterSeeds(out / "animation", seedVmdFiles(), 4);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "zorvek-fuzz-seeds: %s\n", error.what());
         return 1;

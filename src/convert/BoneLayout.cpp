@@ -5,8 +5,8 @@
 
 namespace zorvek {
 
-PmxRig layoutBones(const DffModel& model, const PreparedSkeleton& skeleton, ConversionMode mode,
-                   const BoneTable& bones, const IkTable& iks) {
+PmxRig layoutBones(const DffModel& model, const PreparedSkeleton& skeleton, ConversionMode mode, const BoneTable& bones,
+                   const IkTable& iks) {
     if (mode == ConversionMode::Standard) {
         return layoutStandardSkeleton(model, skeleton, bones, iks);
     }

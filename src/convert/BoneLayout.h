@@ -10,7 +10,7 @@
 namespace zorvek {
 
 // The bone layout of a mode: the standard MMD skeleton, or the game's own hierarchy.
-PmxRig layoutBones(const DffModel& model, const PreparedSkeleton& skeleton, ConversionMode mode,
-                   const BoneTable& bones, const IkTable& iks);
+PmxRig layoutBones(const DffModel& model, const PreparedSkeleton& skeleton, ConversionMode mode, const BoneTable& bones,
+                   const IkTable& iks);
 
 }  // namespace zorvek

@@ -1,8 +1,8 @@
 #include "convert/DffToPmx.h"
 
 #include "base/TextEncoding.h"
-#include "convert/DffGeometryChecks.h"
 #include "convert/BoneLayout.h"
+#include "convert/DffGeometryChecks.h"
 #include "convert/VertexReposing.h"
 #include "convert/WeightSpreading.h"
 #include "pmx/PmxWriter.h"

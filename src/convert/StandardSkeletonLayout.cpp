@@ -39,10 +39,42 @@ struct Side {
     const char16_t* english;  // "Left" or "Right", the English names' prefix
 };
 constexpr Side sides[] = {
-    {31, 32, 33, 34, 35, 36, 41, 42, 43, 44, u"左肩P", u"左肩C", u"左腕捩", {u"左腕捩1", u"左腕捩2", u"左腕捩3"},
-     u"左手捩", {u"左手捩1", u"左手捩2", u"左手捩3"}, u"左足IK親", u"Left"},
-    {21, 22, 23, 24, 25, 26, 51, 52, 53, 54, u"右肩P", u"右肩C", u"右腕捩", {u"右腕捩1", u"右腕捩2", u"右腕捩3"},
-     u"右手捩", {u"右手捩1", u"右手捩2", u"右手捩3"}, u"右足IK親", u"Right"},
+    {31,
+     32,
+     33,
+     34,
+     35,
+     36,
+     41,
+     42,
+     43,
+     44,
+     u"左肩P",
+     u"左肩C",
+     u"左腕捩",
+     {u"左腕捩1", u"左腕捩2", u"左腕捩3"},
+     u"左手捩",
+     {u"左手捩1", u"左手捩2", u"左手捩3"},
+     u"左足IK親",
+     u"Left"},
+    {21,
+     22,
+     23,
+     24,
+     25,
+     26,
+     51,
+     52,
+     53,
+     54,
+     u"右肩P",
+     u"右肩C",
+     u"右腕捩",
+     {u"右腕捩1", u"右腕捩2", u"右腕捩3"},
+     u"右手捩",
+     {u"右手捩1", u"右手捩2", u"右手捩3"},
+     u"右足IK親",
+     u"Right"},
 };
 
 // How far a twist's grant bones take it, and so how far along the limb they stand.
@@ -106,23 +138,19 @@ public:
 private:
     static Group groupOfId(std::int32_t id) {
         switch (id) {
-            case 0:
-                return Group::Centre;
-            case gameId::pelvis:
-                return Group::Lower;
-            case gameId::spine:
-            case gameId::spine1:
-            case gameId::neck:
-            case gameId::head:
-            case gameId::leftBrow:
-            case gameId::rightBrow:
-            case gameId::jaw:
-            case gameId::belly:
-            case gameId::rightBreast:
-            case gameId::leftBreast:
-                return Group::Upper;
-            default:
-                break;
+        case 0: return Group::Centre;
+        case gameId::pelvis: return Group::Lower;
+        case gameId::spine:
+        case gameId::spine1:
+        case gameId::neck:
+        case gameId::head:
+        case gameId::leftBrow:
+        case gameId::rightBrow:
+        case gameId::jaw:
+        case gameId::belly:
+        case gameId::rightBreast:
+        case gameId::leftBreast: return Group::Upper;
+        default: break;
         }
         for (const Side& side : sides) {
             if (id == side.clavicle || id == side.upperArm || id == side.foreArm || id == side.hand) {
@@ -303,8 +331,7 @@ private:
             }
             const Vec3 ankle = place(foot);
             const std::int32_t parent = add(side.legIkParent, std::u16string(side.english) + u" leg IK parent",
-                                            {ankle.x, 0, ankle.z}, master_, steeringFlags,
-                                            order_[i] - 1, Group::Ik);
+                                            {ankle.x, 0, ankle.z}, master_, steeringFlags, order_[i] - 1, Group::Ik);
             at(parent).bone.tailOffset = {0, 1, 0};
             rig_.bones[i].bone.parent = parent;
             return;
@@ -393,10 +420,14 @@ private:
             const char16_t* englishName;
         };
         static constexpr Frame frames[] = {
-            {Group::Centre, u"センター", u"Center"}, {Group::Ik, u"ＩＫ", u"IK"},
-            {Group::Upper, u"体(上)", u"Upper"},     {Group::Arm, u"腕", u"Arms"},
-            {Group::Finger, u"指", u"Fingers"},      {Group::Lower, u"体(下)", u"Lower"},
-            {Group::Leg, u"足", u"Legs"},            {Group::Other, u"その他", u"Other"},
+            {Group::Centre, u"センター", u"Center"},
+            {Group::Ik, u"ＩＫ", u"IK"},
+            {Group::Upper, u"体(上)", u"Upper"},
+            {Group::Arm, u"腕", u"Arms"},
+            {Group::Finger, u"指", u"Fingers"},
+            {Group::Lower, u"体(下)", u"Lower"},
+            {Group::Leg, u"足", u"Legs"},
+            {Group::Other, u"その他", u"Other"},
         };
         std::vector<PmxDisplayFrame> result;
         PmxDisplayFrame root{u"Root", u"Root", true, {}};

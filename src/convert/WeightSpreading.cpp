@@ -12,14 +12,10 @@ constexpr std::int32_t largestSmallBone = 255;
 
 float& weightAt(Vec4& weights, std::size_t slot) {
     switch (slot) {
-        case 0:
-            return weights.x;
-        case 1:
-            return weights.y;
-        case 2:
-            return weights.z;
-        default:
-            return weights.w;
+    case 0: return weights.x;
+    case 1: return weights.y;
+    case 2: return weights.z;
+    default: return weights.w;
     }
 }
 

@@ -69,7 +69,8 @@ MotionRig makeMotionRig(const PmxRig& rig, std::u16string modelName) {
             }
             const std::int32_t source = pmx.bone.inheritParent;
             if ((pmx.bone.flags & PmxInheritsRotation) && source >= 0 &&
-                static_cast<std::size_t>(source) < rig.bones.size() && rigIndex[static_cast<std::size_t>(source)] != none) {
+                static_cast<std::size_t>(source) < rig.bones.size() &&
+                rigIndex[static_cast<std::size_t>(source)] != none) {
                 bone.grantFrom = static_cast<std::size_t>(rigIndex[static_cast<std::size_t>(source)]);
                 bone.grantRatio = pmx.bone.inheritWeight;
             }

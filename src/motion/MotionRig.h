@@ -22,11 +22,11 @@ struct RigBone {
     bool parentIsGameParent = false;
     Rotation axes{1.0};  // the bone's PMX rest orientation (column form)
     Rotation axesInverse{1.0};
-    Point rest{0.0};  // where the PMX puts the bone
-    Point frameOffset{0.0};                 // from the frame's place at rest (PmxRigBone)
-    std::optional<std::size_t> keysOn;      // the bone a game motion keys instead (PmxRigBone)
-    std::optional<std::size_t> grantFrom;   // the bone whose turn this one takes a share of
-    double grantRatio = 0;                  // the share; -1 turns back what that bone turns
+    Point rest{0.0};                       // where the PMX puts the bone
+    Point frameOffset{0.0};                // from the frame's place at rest (PmxRigBone)
+    std::optional<std::size_t> keysOn;     // the bone a game motion keys instead (PmxRigBone)
+    std::optional<std::size_t> grantFrom;  // the bone whose turn this one takes a share of
+    double grantRatio = 0;                 // the share; -1 turns back what that bone turns
 };
 
 // A bone morph's move of one bone at full weight.
@@ -52,8 +52,8 @@ struct RigIkLink {
 
 struct RigIkBone {
     std::u16string name;
-    std::size_t targetBone = 0;  // of the rig's bones
-    std::int32_t parentIk = -1;  // an earlier IK bone of the rig, or -1
+    std::size_t targetBone = 0;    // of the rig's bones
+    std::int32_t parentIk = -1;    // an earlier IK bone of the rig, or -1
     std::int32_t parentBone = -1;  // a bone of the rig it hangs from instead, or -1
     Point rest{0.0};
     std::uint32_t loopCount = 0;

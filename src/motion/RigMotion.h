@@ -13,10 +13,10 @@
 namespace zorvek {
 
 struct RigMotion {
-    std::vector<const std::vector<VmdBoneKey>*> boneKeys;  // per skin bone; nullptr: no keys
-    std::vector<const std::vector<VmdBoneKey>*> ikKeys;    // per IK bone
+    std::vector<const std::vector<VmdBoneKey>*> boneKeys;    // per skin bone; nullptr: no keys
+    std::vector<const std::vector<VmdBoneKey>*> ikKeys;      // per IK bone
     std::vector<const std::vector<VmdMorphKey>*> morphKeys;  // per bone morph of the rig
-    std::vector<std::string> ikSjisNames;                  // per IK bone, as show/IK frames name it
+    std::vector<std::string> ikSjisNames;                    // per IK bone, as show/IK frames name it
     const std::vector<VmdShowIkFrame>* showIk = nullptr;
     std::size_t ignoredKeys = 0;  // keys of bones the rig lacks (morphs it lacks are not counted)
     bool anyKey = false;          // whether any key moves a bone of the rig

@@ -3,11 +3,11 @@
 #include "dff/DffModelReader.h"
 #include "rw/SectionInput.h"
 #include "skeleton/Skeleton.h"
-#include "tables/BoneTable.h"
-#include "tables/IkTable.h"
 #include "support/NodeScripts.h"
 #include "support/TempDir.h"
 #include "support/pmx/PmxTestModels.h"
+#include "tables/BoneTable.h"
+#include "tables/IkTable.h"
 
 #include <gtest/gtest.h>
 
@@ -100,8 +100,8 @@ TEST(MmdParserCheck, TheSampleOnTheStandardSkeleton) {
     readDffModel(input, model, [](const std::string&) {});
     numberTextures(model);
     const PreparedSkeleton skeleton = prepareSkeleton(model, ConversionMode::Standard, bones);
-    const ByteBlock pmx = buildPmx(model, skeleton, ConversionMode::Standard, bones, iks, test::makeTexts(),
-                                   [](const std::string&) {});
+    const ByteBlock pmx =
+        buildPmx(model, skeleton, ConversionMode::Standard, bones, iks, test::makeTexts(), [](const std::string&) {});
     test::TempDir dir;
     const std::filesystem::path file = dir.write("sample.pmx", pmx);
     // Twelve twist grants and the two 肩C; five vowels and four brow shapes.

@@ -1,8 +1,8 @@
 // The bundled sample on the standard MMD skeleton, checked against the
 // hierarchy standard models have, written out here bone by bone.
-#include "convert/BoneLayout.h"
 #include "base/FileIo.h"
 #include "base/TextEncoding.h"
+#include "convert/BoneLayout.h"
 #include "convert/DffToPmx.h"
 #include "dff/DffModelReader.h"
 #include "rw/SectionInput.h"
@@ -66,25 +66,63 @@ float distance(Vec3 a, Vec3 b) {
 
 // Each bone and its parent as standard and semi-standard MMD models have them.
 const std::map<std::u16string, std::u16string> standardParents = {
-    {u"全ての親", u""},         {u"センター", u"全ての親"},   {u"グルーブ", u"センター"},
-    {u"下半身", u"グルーブ"},   {u"上半身", u"グルーブ"},     {u"上半身2", u"上半身"},
-    {u"首", u"上半身2"},        {u"頭", u"首"},               {u"あご", u"頭"},
-    {u"左眉", u"頭"},           {u"右眉", u"頭"},             {u"左肩P", u"上半身2"},
-    {u"左肩", u"左肩P"},        {u"左肩C", u"左肩"},          {u"左腕", u"左肩C"},
-    {u"左腕捩", u"左腕"},       {u"左腕捩1", u"左腕"},        {u"左腕捩2", u"左腕"},
-    {u"左腕捩3", u"左腕"},      {u"左ひじ", u"左腕捩"},       {u"左手捩", u"左ひじ"},
-    {u"左手捩1", u"左ひじ"},    {u"左手捩2", u"左ひじ"},      {u"左手捩3", u"左ひじ"},
-    {u"左手首", u"左手捩"},     {u"左中指１", u"左手首"},     {u"左中指２", u"左中指１"},
-    {u"右肩P", u"上半身2"},     {u"右肩", u"右肩P"},          {u"右肩C", u"右肩"},
-    {u"右腕", u"右肩C"},        {u"右腕捩", u"右腕"},         {u"右腕捩1", u"右腕"},
-    {u"右腕捩2", u"右腕"},      {u"右腕捩3", u"右腕"},        {u"右ひじ", u"右腕捩"},
-    {u"右手捩", u"右ひじ"},     {u"右手捩1", u"右ひじ"},      {u"右手捩2", u"右ひじ"},
-    {u"右手捩3", u"右ひじ"},    {u"右手首", u"右手捩"},       {u"右中指１", u"右手首"},
-    {u"右中指２", u"右中指１"}, {u"左足", u"下半身"},         {u"左ひざ", u"左足"},
-    {u"左足首", u"左ひざ"},     {u"左つま先", u"左足首"},     {u"右足", u"下半身"},
-    {u"右ひざ", u"右足"},       {u"右足首", u"右ひざ"},       {u"右つま先", u"右足首"},
-    {u"左足IK親", u"全ての親"}, {u"左足ＩＫ", u"左足IK親"},   {u"左つま先ＩＫ", u"左足ＩＫ"},
-    {u"右足IK親", u"全ての親"}, {u"右足ＩＫ", u"右足IK親"},   {u"右つま先ＩＫ", u"右足ＩＫ"},
+    {u"全ての親", u""},
+    {u"センター", u"全ての親"},
+    {u"グルーブ", u"センター"},
+    {u"下半身", u"グルーブ"},
+    {u"上半身", u"グルーブ"},
+    {u"上半身2", u"上半身"},
+    {u"首", u"上半身2"},
+    {u"頭", u"首"},
+    {u"あご", u"頭"},
+    {u"左眉", u"頭"},
+    {u"右眉", u"頭"},
+    {u"左肩P", u"上半身2"},
+    {u"左肩", u"左肩P"},
+    {u"左肩C", u"左肩"},
+    {u"左腕", u"左肩C"},
+    {u"左腕捩", u"左腕"},
+    {u"左腕捩1", u"左腕"},
+    {u"左腕捩2", u"左腕"},
+    {u"左腕捩3", u"左腕"},
+    {u"左ひじ", u"左腕捩"},
+    {u"左手捩", u"左ひじ"},
+    {u"左手捩1", u"左ひじ"},
+    {u"左手捩2", u"左ひじ"},
+    {u"左手捩3", u"左ひじ"},
+    {u"左手首", u"左手捩"},
+    {u"左中指１", u"左手首"},
+    {u"左中指２", u"左中指１"},
+    {u"右肩P", u"上半身2"},
+    {u"右肩", u"右肩P"},
+    {u"右肩C", u"右肩"},
+    {u"右腕", u"右肩C"},
+    {u"右腕捩", u"右腕"},
+    {u"右腕捩1", u"右腕"},
+    {u"右腕捩2", u"右腕"},
+    {u"右腕捩3", u"右腕"},
+    {u"右ひじ", u"右腕捩"},
+    {u"右手捩", u"右ひじ"},
+    {u"右手捩1", u"右ひじ"},
+    {u"右手捩2", u"右ひじ"},
+    {u"右手捩3", u"右ひじ"},
+    {u"右手首", u"右手捩"},
+    {u"右中指１", u"右手首"},
+    {u"右中指２", u"右中指１"},
+    {u"左足", u"下半身"},
+    {u"左ひざ", u"左足"},
+    {u"左足首", u"左ひざ"},
+    {u"左つま先", u"左足首"},
+    {u"右足", u"下半身"},
+    {u"右ひざ", u"右足"},
+    {u"右足首", u"右ひざ"},
+    {u"右つま先", u"右足首"},
+    {u"左足IK親", u"全ての親"},
+    {u"左足ＩＫ", u"左足IK親"},
+    {u"左つま先ＩＫ", u"左足ＩＫ"},
+    {u"右足IK親", u"全ての親"},
+    {u"右足ＩＫ", u"右足IK親"},
+    {u"右つま先ＩＫ", u"右足ＩＫ"},
 };
 
 class StandardLayoutOfTheSample : public testing::Test {
@@ -127,8 +165,8 @@ TEST_F(StandardLayoutOfTheSample, SkinBonesKeepTheirPlacesAxesAndTheirFramesPare
         EXPECT_EQ(is.frameOffset, (Vec3{0, 0, 0})) << skin;
         // True exactly where the PMX parent still follows the frame's game parent.
         const PmxRigBone& parent = rig.bones[static_cast<std::size_t>(is.bone.parent)];
-        const bool gameParent = parent.frame && static_cast<std::int32_t>(*parent.frame) ==
-                                                    sample.model.frames[*is.frame].parentIndex;
+        const bool gameParent =
+            parent.frame && static_cast<std::int32_t>(*parent.frame) == sample.model.frames[*is.frame].parentIndex;
         EXPECT_EQ(is.parentIsGameParent, gameParent) << skin;
     }
 }
@@ -206,7 +244,7 @@ TEST_F(StandardLayoutOfTheSample, FlagsGrantsAndFixedAxesAsStandardModelsSetThem
         float share;
     };
     const std::vector<Grant> grants = {
-        {u"左肩C", u"左肩P", -1}, {u"右肩C", u"右肩P", -1},      {u"左腕捩1", u"左腕捩", 0.25f},
+        {u"左肩C", u"左肩P", -1},      {u"右肩C", u"右肩P", -1},       {u"左腕捩1", u"左腕捩", 0.25f},
         {u"左腕捩2", u"左腕捩", 0.5f}, {u"右腕捩3", u"右腕捩", 0.75f}, {u"左手捩1", u"左手捩", 0.25f},
     };
     for (const Grant& g : grants) {
@@ -283,10 +321,9 @@ TEST_F(StandardLayoutOfTheSample, DisplayFramesAndFaceMorphs) {
 TEST(StandardSkeletonWeights, SpreadAlongTheLimbsWithoutMovingTheMesh) {
     Sample standard = loadSample(ConversionMode::Standard);
     Sample mmd = loadSample(ConversionMode::NamesAndAxes);
-    const PmxRig rig = layoutBones(standard.model, standard.skeleton, ConversionMode::Standard, standard.bones,
-                                   standard.iks);
-    const PmxRig gameRig =
-        layoutBones(mmd.model, mmd.skeleton, ConversionMode::NamesAndAxes, mmd.bones, mmd.iks);
+    const PmxRig rig =
+        layoutBones(standard.model, standard.skeleton, ConversionMode::Standard, standard.bones, standard.iks);
+    const PmxRig gameRig = layoutBones(mmd.model, mmd.skeleton, ConversionMode::NamesAndAxes, mmd.bones, mmd.iks);
     const PmxModel onStandard = dffToPmx(standard.model, standard.skeleton, rig, test::makeTexts());
     const PmxModel onGame = dffToPmx(mmd.model, mmd.skeleton, gameRig, test::makeTexts());
     const PmxVertices& a = onStandard.vertices;
