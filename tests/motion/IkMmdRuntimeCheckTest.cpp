@@ -1,7 +1,7 @@
 // Our playing of a motion with leg IK against three.js's MMD runtime
 // (MMDLoader, MMDAnimationHelper and its CCD IK solver, which we did not
-// write), on the PMX converted from the sample in the mmd mode: every joint
-// within 0.01 units at every frame.
+// write), on the PMX converted from the sample in the mmd and standard
+// modes: every joint within 0.01 units at every frame.
 
 #include "base/ShiftJis.h"
 #include "base/TextEncoding.h"
@@ -35,6 +35,7 @@ Vec4 turnX(double degrees) {
 
 struct IkCase {
     const char* name;
+    ConversionMode mode;
     Vec3 crouch;     // センター's offset at frame 15 (2 units down at frames 0 and 30)
     Vec3 leftFoot;   // 左足ＩＫ's offset at frame 20
     Vec3 rightFoot;  // 右足ＩＫ's offset at frame 10
@@ -57,6 +58,15 @@ VmdMotion stepMotion(const IkCase& c) {
         {toShiftJis(u"左足ＩＫ"), {{0, {}, {0, 0, 0, 1}}, {20, c.leftFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
     motion.bones.push_back(
         {toShiftJis(u"右足ＩＫ"), {{0, {}, {0, 0, 0, 1}}, {10, c.rightFoot, {0, 0, 0, 1}}, {30, {}, {0, 0, 0, 1}}}});
+    if (c.mode == ConversionMode::Standard) {
+        // A shoulder lifted (肩C turns it back for the arm) and an arm
+        // twisted, which carries the forearm round.
+        motion.bones.push_back({toShiftJis(u"左肩P"), {{0, {}, {0, 0, 0, 1}}, {30, {}, turnX(-30)}}});
+        motion.bones.push_back({toShiftJis(u"左肩"), {{0, {}, turnX(10)}}});
+        motion.bones.push_back({toShiftJis(u"右腕捩"), {{0, {}, {0, 0, 0, 1}}, {30, {}, turnX(120)}}});
+        motion.bones.push_back({toShiftJis(u"右ひじ"), {{0, {}, turnX(40)}}});
+        motion.bones.push_back({toShiftJis(u"全ての親"), {{0, {}, {0, 0, 0, 1}}, {30, {1, 0, 2}, turnX(5)}}});
+    }
     return motion;
 }
 
@@ -91,13 +101,13 @@ TEST_P(IkMmdRuntimeCheck, EveryJointAsThreeJsSolvesIt) {
     }
     const ConversionTables tables = loadConversionTables(source / "data");
     PreparedConversion model = DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {
-                               }).prepare(ConversionMode::NamesAndAxes, tables);
+                               }).prepare(GetParam().mode, tables);
     const MotionRig rig = makeMotionRig(model, tables);
 
     test::TempDir dir;
     const auto pmx =
         dir.write("sample.pmx", DffConversion::fromFile(source / "samples/zorvek_sample.dff", [](const std::string&) {})
-                                    .prepare(ConversionMode::NamesAndAxes, tables)
+                                    .prepare(GetParam().mode, tables)
                                     .buildPmx(".png", tables, [](const std::string&) {})
                                     .span());
     const ByteBlock vmdBytes = writeVmd(stepMotion(GetParam()));
@@ -113,10 +123,13 @@ TEST_P(IkMmdRuntimeCheck, EveryJointAsThreeJsSolvesIt) {
     std::printf("%s", result.output.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(LegIk, IkMmdRuntimeCheck,
-                         testing::Values(IkCase{"Crouch", {0, -3.5f, 0}, {0.3f, 0.8f, -1.0f}, {-0.3f, 0.5f, 0.8f}},
-                                         IkCase{"HighStep", {0, -2.5f, 0.5f}, {0, 2.5f, -2.0f}, {0.5f, 0, 0}}),
-                         [](const testing::TestParamInfo<IkCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    LegIk, IkMmdRuntimeCheck,
+    testing::Values(
+        IkCase{"Crouch", ConversionMode::NamesAndAxes, {0, -3.5f, 0}, {0.3f, 0.8f, -1.0f}, {-0.3f, 0.5f, 0.8f}},
+        IkCase{"HighStep", ConversionMode::NamesAndAxes, {0, -2.5f, 0.5f}, {0, 2.5f, -2.0f}, {0.5f, 0, 0}},
+        IkCase{"StandardCrouch", ConversionMode::Standard, {0, -3.5f, 0}, {0.3f, 0.8f, -1.0f}, {-0.3f, 0.5f, 0.8f}}),
+    [](const testing::TestParamInfo<IkCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace zorvek

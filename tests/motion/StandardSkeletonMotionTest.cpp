@@ -51,7 +51,8 @@ VmdMotion standardDance() {
     VmdMotion motion;
     motion.bones = {
         track(u"全ての親", {{0, {}, {0, 0, 0, 1}}, {40, {2, 0, -1}, turn(30, {0, 1, 0})}}),
-        track(u"センター", {{0, {}, {0, 0, 0, 1}}, {20, {1, -1.5f, 0.5f}, turn(-20, {0, 1, 0})}, {40, {}, {0, 0, 0, 1}}}),
+        track(u"センター",
+              {{0, {}, {0, 0, 0, 1}}, {20, {1, -1.5f, 0.5f}, turn(-20, {0, 1, 0})}, {40, {}, {0, 0, 0, 1}}}),
         track(u"グルーブ", {{0, {}, {0, 0, 0, 1}}, {20, {0, 0.8f, 0}, {0, 0, 0, 1}}}),
         track(u"下半身", {{0, {}, {0, 0, 0, 1}}, {40, {}, turn(35, {0, 1, 0.2})}}),
         track(u"上半身", {{0, {}, {0, 0, 0, 1}}, {40, {}, turn(-50, {0.3, 1, 0})}}),
@@ -80,9 +81,10 @@ TEST(StandardSkeletonMotion, EveryGameBoneTurnsAsItsMmdBoneInTheWorld) {
     const MotionRig rig = makeMotionRig(model, shippedTables());
     const VmdMotion dance = standardDance();
     std::vector<std::string> warnings;
-    const IfpAnimation built = MotionTarget(model, shippedTables())
-                                   .buildAnimation(dance, "dance", true,
-                                                   [&](const std::string& w) { warnings.push_back(w); });
+    const IfpAnimation built =
+        MotionTarget(model, shippedTables()).buildAnimation(dance, "dance", true, [&](const std::string& w) {
+            warnings.push_back(w);
+        });
     // Only 両目's key is the model's to lack; morphs it lacks are not bones.
     EXPECT_EQ(warnings, std::vector<std::string>{"モデルにないボーンのキーを無視しました (1)"});
     const IfpAnimation read = readIfp(writeAnp3({IfpFormat::Anp3, "x", {built}}).span()).animations.at(0);
