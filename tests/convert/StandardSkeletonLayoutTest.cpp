@@ -360,3 +360,50 @@ TEST(StandardSkeletonWeights, SpreadAlongTheLimbsWithoutMovingTheMesh) {
 
 }  // namespace
 }  // namespace zorvek
+
+namespace zorvek {
+namespace {
+
+// Models without the game's skeleton (bones the tables do not know, no
+// arms, a long chain): the parts of the standard skeleton they lack are
+// left out, and what is there stays a sound PMX hierarchy.
+struct PartialModel {
+    const char* name;
+    int chainBones;  // 0: the small writer model with legs
+    std::size_t added;
+};
+
+class StandardLayoutOfOtherModels : public testing::TestWithParam<PartialModel> {};
+
+TEST_P(StandardLayoutOfOtherModels, AddsOnlyWhatTheirBonesAllow) {
+    const PartialModel& c = GetParam();
+    test::PreparedModel model = c.chainBones == 0 ? test::makeWriterModel() : test::makeChainModel(c.chainBones);
+    const BoneTable bones = test::makeWriterBoneTable();
+    const IkTable iks = test::makeWriterIkTable();
+    const PmxRig game = layoutBones(model, model.skeleton, ConversionMode::NamesAndAxes, bones, iks);
+    const PmxRig rig = layoutBones(model, model.skeleton, ConversionMode::Standard, bones, iks);
+    EXPECT_EQ(rig.bones.size(), game.bones.size() + c.added);
+    for (std::size_t i = 0; i < rig.bones.size(); ++i) {
+        EXPECT_LT(rig.bones[i].bone.parent, static_cast<std::int32_t>(i)) << i;
+    }
+    std::vector<bool> used(rig.bones.size(), false);
+    for (std::int32_t bone : rig.skinBoneIndex) {
+        ASSERT_GE(bone, 0);
+        EXPECT_FALSE(used[static_cast<std::size_t>(bone)]) << bone;
+        used[static_cast<std::size_t>(bone)] = true;
+        EXPECT_EQ(rig.bones[static_cast<std::size_t>(bone)].role, RigBoneRole::Frame);
+    }
+    const PmxModel pmx = dffToPmx(model, model.skeleton, rig, test::makeTexts());
+    EXPECT_EQ(pmx.bones.size(), rig.bones.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, StandardLayoutOfOtherModels,
+                         testing::Values(
+                             // 全ての親 and センター always; the writer model's leg has no foot,
+                             // so no IK parent, and no arm to twist.
+                             PartialModel{"Writer", 0, 2}, PartialModel{"Chain", 6, 2},
+                             PartialModel{"LongChain", 300, 2}),
+                         [](const testing::TestParamInfo<PartialModel>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace zorvek
