@@ -12,7 +12,7 @@ namespace zorvek {
 struct AnimationOptions {
     std::string input;
     std::string model;
-    std::string mode = "mmd";
+    std::string mode = "standard";
     std::string name;
     std::string output;
     std::string into;

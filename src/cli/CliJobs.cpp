@@ -21,6 +21,8 @@ const std::map<std::string, ConversionMode> modeNames{
     {"2", ConversionMode::AxesAndBoneInfo},
     {"mmd", ConversionMode::NamesAndAxes},
     {"3", ConversionMode::NamesAndAxes},
+    {"standard", ConversionMode::Standard},
+    {"4", ConversionMode::Standard},
 };
 
 }  // namespace
@@ -29,8 +31,9 @@ void addModeOption(CLI::App& command, std::string& mode) {
     command
         .add_option("--mode", mode,
                     "Bone names and axes: none (frame names), info (name@id, axes turned),\n"
-                    "mmd (MMD names, axes turned, leg IK); or 1, 2, 3 as in the menu. Default mmd")
-        ->check(CLI::IsMember({"none", "info", "mmd", "1", "2", "3"}, CLI::ignore_case));
+                    "mmd (MMD names, axes turned, leg IK), standard (MMD's standard skeleton);\n"
+                    "or 1, 2, 3, 4 as in the menu. Default standard")
+        ->check(CLI::IsMember({"none", "info", "mmd", "standard", "1", "2", "3", "4"}, CLI::ignore_case));
 }
 
 ConversionMode conversionModeNamed(const std::string& mode) {

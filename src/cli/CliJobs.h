@@ -15,7 +15,7 @@
 
 namespace zorvek {
 
-// --mode: none, info or mmd (any case), or 1, 2, 3 as in the menu.
+// --mode: none, info, mmd or standard (any case), or 1, 2, 3, 4 as in the menu.
 void addModeOption(CLI::App& command, std::string& mode);
 ConversionMode conversionModeNamed(const std::string& mode);
 

@@ -14,7 +14,7 @@ struct ConvertOptions {
     std::vector<std::string> inputs;
     std::string output;
     std::string outputFolder;
-    std::string mode = "mmd";
+    std::string mode = "standard";
     std::string textureExtension = ".png";
     std::string tablesFolder;
     std::string dictionary;

@@ -13,7 +13,7 @@ namespace zorvek {
 struct MotionOptions {
     std::string input;
     std::string model;
-    std::string mode = "mmd";
+    std::string mode = "standard";
     std::vector<std::string> animations;
     std::string output;
     std::string outputFolder;

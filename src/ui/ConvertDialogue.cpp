@@ -21,10 +21,11 @@ struct ModeEntry {
     ConversionMode mode;
 };
 
-constexpr std::array<ModeEntry, 3> modeEntries{{
+constexpr std::array<ModeEntry, 4> modeEntries{{
     {'1', ": 変換なし (非推奨)", ConversionMode::None},
     {'2', ": ボーン情報付与・軸変換 (GTAアニメーション編集に推奨)", ConversionMode::AxesAndBoneInfo},
     {'3', ": ボーン名・軸ともに変換 (MMDアニメーション適用に推奨)", ConversionMode::NamesAndAxes},
+    {'4', ": MMD標準ボーン (MMDモーション・ダンスに推奨)", ConversionMode::Standard},
 }};
 
 std::string askTextureExtension(Console& console) {

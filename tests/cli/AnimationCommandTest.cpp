@@ -29,6 +29,27 @@ using test::TempDir;
 const fs::path sourceDir = ZORVEK_SOURCE_DIR;
 const std::string dataFolder = (sourceDir / "data").string();
 const std::string done = "読み込んでいます...\n読み込みが完了しました\n出力しています...\n";
+// What vmd2ifp plays the motion in without --mode.
+constexpr ConversionMode defaultMode = ConversionMode::Standard;
+
+// The animation the job makes of the motion in `mode`, and its warnings as
+// standard error shows them.
+struct JobAnimation {
+    IfpAnimation animation;
+    std::string err;
+};
+
+JobAnimation jobAnimation(const fs::path& vmd, const fs::path& dff, ConversionMode mode, const std::string& name,
+                          bool allKeys) {
+    const ConversionTables tables = loadConversionTables(dataFolder);
+    PreparedConversion model = DffConversion::fromFile(dff, [](const std::string&) {}).prepare(mode, tables);
+    JobAnimation made;
+    made.animation = MotionTarget(model, tables)
+                         .buildAnimation(readVmdFile(vmd), name, allKeys, [&made](const std::string& warning) {
+                             made.err += "警告: " + warning + "\n";
+                         });
+    return made;
+}
 
 struct CommandCase {
     const char* label;
@@ -52,8 +73,9 @@ protected:
 
 TEST_P(AnimationCommand, WritesWhatTheJobMakes) {
     const CommandCase& c = GetParam();
+    // The sample's walk, as ifp2vmd makes it for the model in the same mode.
     const Bytes walk = test::expectedMotion(sourceDir / "samples/zorvek_sample.ifp", dff,
-                                            loadConversionTables(dataFolder), 0, ConversionMode::NamesAndAxes);
+                                            loadConversionTables(dataFolder), 0, defaultMode);
     // Through the UTF-8 conversions, so that a Japanese name is the same file on Windows.
     const fs::path vmd = folder.path() / utf8ToPath(c.vmdName);
     writeFileAtomically(vmd, walk);
@@ -87,13 +109,8 @@ TEST_P(AnimationCommand, WritesWhatTheJobMakes) {
     const IfpAnimation* animation = findAnimation(file, c.animationName);
     ASSERT_NE(animation, nullptr);
     // The same keys the job makes, whichever way the file was put together.
-    const ConversionTables tables = loadConversionTables(dataFolder);
-    PreparedConversion model =
-        DffConversion::fromFile(dff, [](const std::string&) {}).prepare(ConversionMode::NamesAndAxes, tables);
     const bool allKeys = std::find(c.arguments.begin(), c.arguments.end(), "--all-keys") != c.arguments.end();
-    const IfpAnimation expected =
-        MotionTarget(model, tables).buildAnimation(readVmdFile(vmd), c.animationName, allKeys, [](const std::string&) {
-        });
+    const IfpAnimation expected = jobAnimation(vmd, dff, defaultMode, c.animationName, allKeys).animation;
     const IfpFile alone = readIfp(writeAnp3({IfpFormat::Anp3, "x", {expected}}).span());
     EXPECT_EQ(*animation, alone.animations.at(0));
 }
@@ -144,6 +161,53 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{
             "SameNameReplaced", "walk.vmd", {"--into", "@out.ifp", "--force"}, true, 0, "", "out.ifp", "walk", 4}),
     [](const auto& info) { return std::string(info.param.label); });
+
+struct ModeCase {
+    const char* label;
+    std::vector<std::string> mode;  // the --mode arguments, none for the default
+    ConversionMode expected;
+};
+
+class AnimationCommandMode : public ::testing::TestWithParam<ModeCase> {
+protected:
+    AnimationCommandMode()
+        : dff(folder.write("hero.dff", test::readBytes(sourceDir / "samples/zorvek_sample.dff"))),
+          vmd(folder.write("dance.vmd", test::readBytes(sourceDir / "samples/zorvek_sample.vmd"))) {}
+
+    TempDir folder;
+    fs::path dff;
+    fs::path vmd;
+};
+
+// The sample's dance is made for a standard MMD model: the two MMD modes
+// play it differently, so the file shows which one was chosen.
+TEST_P(AnimationCommandMode, PlaysTheMotionInThatMode) {
+    std::vector<std::string> arguments{"vmd2ifp", vmd.string(), "--model", dff.string(), "--tables", dataFolder};
+    arguments.insert(arguments.end(), GetParam().mode.begin(), GetParam().mode.end());
+    const RunResult result = run(arguments);
+    ASSERT_EQ(result.status, 0) << result.err;
+    const fs::path written = folder / "dance.ifp";
+    EXPECT_EQ(result.out, done + written.string() + "\n出力が完了しました\n");
+    const JobAnimation expected = jobAnimation(vmd, dff, GetParam().expected, "dance", false);
+    EXPECT_EQ(result.err, expected.err);
+    const ByteBlock file = writeAnp3({IfpFormat::Anp3, "dance", {expected.animation}});
+    EXPECT_EQ(test::readBytes(written), Bytes(file.begin(), file.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, AnimationCommandMode,
+                         ::testing::Values(ModeCase{"Default", {}, ConversionMode::Standard},
+                                           ModeCase{"Standard", {"--mode", "standard"}, ConversionMode::Standard},
+                                           ModeCase{"StandardAsDigit", {"--mode", "4"}, ConversionMode::Standard},
+                                           ModeCase{
+                                               "StandardInCapitals", {"--mode", "sTaNdArD"}, ConversionMode::Standard},
+                                           ModeCase{"Mmd", {"--mode", "mmd"}, ConversionMode::NamesAndAxes},
+                                           ModeCase{"MmdAsDigit", {"--mode", "3"}, ConversionMode::NamesAndAxes}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(AnimationCommandMode, TheDanceDiffersBetweenTheMmdModes) {
+    EXPECT_NE(jobAnimation(vmd, dff, ConversionMode::Standard, "dance", false).animation,
+              jobAnimation(vmd, dff, ConversionMode::NamesAndAxes, "dance", false).animation);
+}
 
 }  // namespace
 }  // namespace zorvek

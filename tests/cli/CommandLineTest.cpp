@@ -129,7 +129,7 @@ TEST_F(CommandLine, AnExistingOutputIsReplacedOnlyWithForce) {
 
 struct ModeCase {
     const char* name;
-    std::string option;
+    std::string option;  // "" for no --mode at all
     std::string menuKey;
 };
 
@@ -137,8 +137,12 @@ class CommandLineMatchesMenu : public CommandLine, public ::testing::WithParamIn
 
 TEST_P(CommandLineMatchesMenu, ProducesByteIdenticalFiles) {
     const fs::path input = model("hero.dff");
-    const RunResult result = run({"convert", input.string(), "-o", (folder / "cli.pmx").string(), "--mode",
-                                  GetParam().option, "--texture-ext", ".bmp", "--tables", dataFolder});
+    std::vector<std::string> arguments{"convert",       input.string(), "-o",       (folder / "cli.pmx").string(),
+                                       "--texture-ext", ".bmp",         "--tables", dataFolder};
+    if (!GetParam().option.empty()) {
+        arguments.insert(arguments.end(), {"--mode", GetParam().option});
+    }
+    const RunResult result = run(arguments);
     ASSERT_EQ(result.status, 0) << result.err;
 
     test::ScriptedConsole console(input.string() + "\n" + GetParam().menuKey + "\n.bmp\n" +
@@ -150,7 +154,43 @@ TEST_P(CommandLineMatchesMenu, ProducesByteIdenticalFiles) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, CommandLineMatchesMenu,
                          ::testing::Values(ModeCase{"None", "none", "1"}, ModeCase{"Info", "info", "2"},
-                                           ModeCase{"Mmd", "mmd", "3"}, ModeCase{"Digit", "2", "2"}),
+                                           ModeCase{"Mmd", "mmd", "3"}, ModeCase{"Digit", "2", "2"},
+                                           ModeCase{"Standard", "standard", "4"}, ModeCase{"StandardDigit", "4", "4"},
+                                           ModeCase{"StandardInCapitals", "Standard", "4"},
+                                           ModeCase{"Default", "", "4"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Were two modes to write the same model, matching the menu would not tell
+// which of them the command line chose.
+TEST_F(CommandLine, TheMmdModesWriteDifferentModels) {
+    const fs::path input = model("hero.dff");
+    for (const char* mode : {"mmd", "standard"}) {
+        const RunResult result = run({"convert", input.string(), "-o", (folder / (std::string(mode) + ".pmx")).string(),
+                                      "--mode", mode, "--tables", dataFolder});
+        ASSERT_EQ(result.status, 0) << result.err;
+    }
+    EXPECT_NE(test::readBytes(folder / "mmd.pmx"), test::readBytes(folder / "standard.pmx"));
+}
+
+struct ModeHelpCase {
+    const char* name;
+    std::string command;
+};
+
+class CommandLineModeHelp : public CommandLine, public ::testing::WithParamInterface<ModeHelpCase> {};
+
+TEST_P(CommandLineModeHelp, ListsTheFourModesAndTheDefault) {
+    const RunResult result = run({GetParam().command, "--help"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    for (const char* text : {"--mode TEXT:{none,info,mmd,standard,1,2,3,4}", "standard (MMD's standard skeleton)",
+                             "or 1, 2, 3, 4 as in the menu. Default standard"}) {
+        EXPECT_NE(result.out.find(text), std::string::npos) << text << "\n" << result.out;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, CommandLineModeHelp,
+                         ::testing::Values(ModeHelpCase{"Convert", "convert"}, ModeHelpCase{"IfpToVmd", "ifp2vmd"},
+                                           ModeHelpCase{"VmdToIfp", "vmd2ifp"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CommandLine, RescaleWritesTheScaledCopy) {

@@ -31,6 +31,8 @@ const fs::path sourceDir = ZORVEK_SOURCE_DIR;
 const std::string dataFolder = (sourceDir / "data").string();
 const std::string vmdMagic = "Vocaloid Motion Data 0002";
 const std::vector<std::string> sampleAnimations{"walk", "wave", "nod", "look"};
+// What ifp2vmd converts for without --mode.
+constexpr ConversionMode defaultMode = ConversionMode::Standard;
 
 using test::run;
 using test::RunResult;
@@ -56,7 +58,7 @@ protected:
     }
 
     // What the jobs make of the sample's animation for the sample model.
-    Bytes expectedVmd(std::size_t animation, ConversionMode mode = ConversionMode::NamesAndAxes) const {
+    Bytes expectedVmd(std::size_t animation, ConversionMode mode = defaultMode) const {
         return test::expectedMotion(ifp, dff, loadConversionTables(dataFolder), animation, mode);
     }
 
@@ -134,9 +136,9 @@ TEST_P(MotionCommandOne, WritesThatAnimationInThatMode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, MotionCommandOne,
-    ::testing::Values(OneCase{"Plain", "wave", {}, 1, ConversionMode::NamesAndAxes, ""},
-                      OneCase{"OtherCaseAndBlanks", " WaVe\t", {}, 1, ConversionMode::NamesAndAxes, ""},
-                      OneCase{"LastOne", "LOOK", {}, 3, ConversionMode::NamesAndAxes, ""},
+    ::testing::Values(OneCase{"Plain", "wave", {}, 1, ConversionMode::Standard, ""},
+                      OneCase{"OtherCaseAndBlanks", " WaVe\t", {}, 1, ConversionMode::Standard, ""},
+                      OneCase{"LastOne", "LOOK", {}, 3, ConversionMode::Standard, ""},
                       // The frame names, kept in this mode, are longer than VMD's 15 bytes.
                       OneCase{"ModeNone",
                               "walk",
@@ -146,13 +148,24 @@ INSTANTIATE_TEST_SUITE_P(
                               "警告: VMDに入らない長いボーン名があります: Bip01 L Clavicle\n"
                               "警告: VMDに入らない長いボーン名があります: Bip01 R Clavicle\n"},
                       OneCase{"ModeInfoAsDigit", "nod", {"--mode", "2"}, 2, ConversionMode::AxesAndBoneInfo, ""},
-                      OneCase{"ModeMmdInCapitals", "nod", {"--mode", "MMD"}, 2, ConversionMode::NamesAndAxes, ""}),
+                      OneCase{"ModeMmdInCapitals", "nod", {"--mode", "MMD"}, 2, ConversionMode::NamesAndAxes, ""},
+                      OneCase{"ModeMmdAsDigit", "walk", {"--mode", "3"}, 0, ConversionMode::NamesAndAxes, ""},
+                      OneCase{"ModeStandard", "walk", {"--mode", "standard"}, 0, ConversionMode::Standard, ""},
+                      OneCase{"ModeStandardAsDigit", "nod", {"--mode", "4"}, 2, ConversionMode::Standard, ""},
+                      OneCase{
+                          "ModeStandardInCapitals", "nod", {"--mode", "STANDARD"}, 2, ConversionMode::Standard, ""}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // The same motion whatever the mode would be no test of the mode.
 TEST_F(MotionCommand, TheModesGiveDifferentMotions) {
     EXPECT_NE(expectedVmd(0, ConversionMode::None), expectedVmd(0, ConversionMode::NamesAndAxes));
     EXPECT_NE(expectedVmd(0, ConversionMode::AxesAndBoneInfo), expectedVmd(0, ConversionMode::NamesAndAxes));
+    // The animations the cases above tell the two MMD modes apart by.
+    for (const std::size_t animation : {0u, 1u, 2u}) {
+        EXPECT_NE(expectedVmd(animation, ConversionMode::Standard),
+                  expectedVmd(animation, ConversionMode::NamesAndAxes))
+            << sampleAnimations[animation];
+    }
 }
 
 struct AllCase {
@@ -238,7 +251,9 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--model", "DFF", "--anim", "walk", "-o", "x.vmd", "-d", "out"},
                   "--output excludes --output-dir"},
         UsageCase{"ListWithModel", {"--list", "--model", "DFF"}, "--list excludes --model"},
-        UsageCase{"UnknownMode", {"--model", "DFF", "--mode", "fancy"}, "--mode: fancy not in {none,info,mmd,1,2,3}"}),
+        UsageCase{"UnknownMode",
+                  {"--model", "DFF", "--mode", "fancy"},
+                  "--mode: fancy not in {none,info,mmd,standard,1,2,3,4}"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(MotionCommand, AnUnknownAnimationFailsBeforeAnyIsWritten) {

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace zorvek {
 namespace {
@@ -29,7 +30,8 @@ const std::string modeMenu =
     "<15>1</>: 変換なし (非推奨)\n"
     "<15>2</>: ボーン情報付与・軸変換 (GTAアニメーション編集に推奨)\n"
     "<15>3</>: ボーン名・軸ともに変換 (MMDアニメーション適用に推奨)\n"
-    "ボーン名・軸変換の方法を選択してください> <15>3</>\n";
+    "<15>4</>: MMD標準ボーン (MMDモーション・ダンスに推奨)\n"
+    "ボーン名・軸変換の方法を選択してください> <15>";
 
 std::string chosen(const fs::path& path) {
     return "<15>" + path.string() + "\n</>";
@@ -54,18 +56,29 @@ class AnimationDialogue : public ::testing::Test {
 protected:
     AnimationDialogue() : dff(folder.write("hero.dff", test::readBytes(sourceDir / "samples/zorvek_sample.dff"))) {}
 
-    std::string throughMode(const fs::path& vmd) const {
+    // Everything up to the name or output prompt, in mode `key`.
+    std::string throughMode(const fs::path& vmd, const std::string& key = "3") const {
         return heading + opened("変換元ファイルを選択してください> ", vmd) + "読み込みが完了しました\n\n" +
-               opened("モデルのDFFファイルを選択してください> ", dff) + "読み込みが完了しました\n" + modeMenu;
+               opened("モデルのDFFファイルを選択してください> ", dff) + "読み込みが完了しました\n" + modeMenu + key +
+               "</>\n";
     }
 
-    std::string answersThroughMode(const fs::path& vmd) const { return vmd.string() + "\n" + dff.string() + "\n3\n"; }
+    std::string answersThroughMode(const fs::path& vmd, const std::string& key = "3") const {
+        return vmd.string() + "\n" + dff.string() + "\n" + key + "\n";
+    }
 
-    // The animation the job makes of the motion, as a file of its own.
-    IfpAnimation expectedAnimation(const fs::path& vmd, const std::string& name) const {
-        PreparedConversion model =
-            DffConversion::fromFile(dff, [](const std::string&) {}).prepare(ConversionMode::NamesAndAxes, tables);
-        return MotionTarget(model, tables).buildAnimation(readVmdFile(vmd), name, false, [](const std::string&) {});
+    // The animation the job makes of the motion, as a file of its own, and
+    // the warnings it gives on the way.
+    IfpAnimation expectedAnimation(const fs::path& vmd, const std::string& name,
+                                   ConversionMode mode = ConversionMode::NamesAndAxes,
+                                   std::vector<std::string>* warnings = nullptr) const {
+        PreparedConversion model = DffConversion::fromFile(dff, [](const std::string&) {}).prepare(mode, tables);
+        return MotionTarget(model, tables)
+            .buildAnimation(readVmdFile(vmd), name, false, [warnings](const std::string& warning) {
+                if (warnings != nullptr) {
+                    warnings->push_back(warning);
+                }
+            });
     }
 
     TempDir folder;
@@ -90,6 +103,46 @@ TEST_F(AnimationDialogue, NewFileNamedAfterTheMotion) {
     const ByteBlock expected = writeAnp3({IfpFormat::Anp3, "turn", {expectedAnimation(vmd, "turn")}});
     EXPECT_EQ(test::readBytes(out), Bytes(expected.begin(), expected.end()));
     EXPECT_EQ(console.answersLeft(), 0u);
+}
+
+struct ModeCase {
+    const char* label;
+    std::string key;
+    ConversionMode mode;
+};
+
+class AnimationDialogueMode : public AnimationDialogue, public ::testing::WithParamInterface<ModeCase> {};
+
+// The sample's dance, made for a standard MMD model, plays differently in
+// the two MMD modes, so the file shows which mode the key chose.
+TEST_P(AnimationDialogueMode, PlaysTheMotionInTheModeChosen) {
+    const fs::path vmd = folder.write("dance.vmd", test::readBytes(sourceDir / "samples/zorvek_sample.vmd"));
+    const fs::path out = folder / "dance.ifp";
+    ScriptedConsole console(answersThroughMode(vmd, GetParam().key) + out.string() + "\n");
+    convertVmdToIfp(console, tables);
+    std::vector<std::string> warnings;
+    const IfpAnimation expected = expectedAnimation(vmd, "dance", GetParam().mode, &warnings);
+    std::string warningLines;
+    for (const std::string& warning : warnings) {
+        warningLines += "<14>警告: " + warning + "\n</>";
+    }
+    EXPECT_EQ(console.transcript(), throughMode(vmd, GetParam().key) + "\n出力ファイル名を入力してください> " +
+                                        out.string() + "\n" + chosen(out) + "出力しています...\n" + warningLines +
+                                        out.string() + "\n出力が完了しました\n");
+    const ByteBlock file = writeAnp3({IfpFormat::Anp3, "dance", {expected}});
+    EXPECT_EQ(test::readBytes(out), Bytes(file.begin(), file.end()));
+    EXPECT_EQ(console.answersLeft(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, AnimationDialogueMode,
+                         ::testing::Values(ModeCase{"NamesAndAxes", "3", ConversionMode::NamesAndAxes},
+                                           ModeCase{"Standard", "4", ConversionMode::Standard}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(AnimationDialogue, TheDanceDiffersBetweenTheMmdModes) {
+    const fs::path vmd = folder.write("dance.vmd", test::readBytes(sourceDir / "samples/zorvek_sample.vmd"));
+    EXPECT_NE(expectedAnimation(vmd, "dance", ConversionMode::NamesAndAxes),
+              expectedAnimation(vmd, "dance", ConversionMode::Standard));
 }
 
 TEST_F(AnimationDialogue, AFileNameNoIfpHoldsAsksForTheName) {

@@ -25,6 +25,7 @@ const std::string modeMenu =
     "<15>1</>: 変換なし (非推奨)\n"
     "<15>2</>: ボーン情報付与・軸変換 (GTAアニメーション編集に推奨)\n"
     "<15>3</>: ボーン名・軸ともに変換 (MMDアニメーション適用に推奨)\n"
+    "<15>4</>: MMD標準ボーン (MMDモーション・ダンスに推奨)\n"
     "ボーン名・軸変換の方法を選択してください> <15>";
 
 const std::string extensionPrompt = "\nテクスチャの拡張子を入力してください (例: <15>.bmp</>, <15>.png</>)> <15>";
@@ -80,7 +81,8 @@ TEST_P(ConvertEachMode, TranscriptAndFileAreExact) {
 INSTANTIATE_TEST_SUITE_P(Modes, ConvertEachMode,
                          ::testing::Values(ModeCase{"None", "1", ConversionMode::None},
                                            ModeCase{"AxesAndBoneInfo", "2", ConversionMode::AxesAndBoneInfo},
-                                           ModeCase{"NamesAndAxes", "3", ConversionMode::NamesAndAxes}),
+                                           ModeCase{"NamesAndAxes", "3", ConversionMode::NamesAndAxes},
+                                           ModeCase{"Standard", "4", ConversionMode::Standard}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertDialogue, AStripModelWithTwoMaterialsReadsThroughTheMenu) {
@@ -95,12 +97,29 @@ TEST_F(ConvertDialogue, AStripModelWithTwoMaterialsReadsThroughTheMenu) {
                                         "</></>\n操作はキャンセルされました\n");
 }
 
+// Every dialogue that asks for a mode asks through this menu; the files each
+// mode writes could coincide for some model, the mode chosen cannot.
+class ModeMenuKey : public ::testing::TestWithParam<ModeCase> {};
+
+TEST_P(ModeMenuKey, ChoosesItsModeAtOnce) {
+    ScriptedConsole console(GetParam().key + "\n");
+    EXPECT_EQ(chooseConversionMode(console), GetParam().mode);
+    EXPECT_EQ(console.transcript(), modeMenu + GetParam().key + "</>\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, ModeMenuKey,
+                         ::testing::Values(ModeCase{"None", "1", ConversionMode::None},
+                                           ModeCase{"AxesAndBoneInfo", "2", ConversionMode::AxesAndBoneInfo},
+                                           ModeCase{"NamesAndAxes", "3", ConversionMode::NamesAndAxes},
+                                           ModeCase{"Standard", "4", ConversionMode::Standard}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ConvertDialogue, ModeMenuRepeatsUntilAValidKey) {
-    ScriptedConsole console("0\n4\na\n\n3\n");
-    EXPECT_EQ(chooseConversionMode(console), ConversionMode::NamesAndAxes);
+    ScriptedConsole console("0\n5\na\n\n4\n");
+    EXPECT_EQ(chooseConversionMode(console), ConversionMode::Standard);
     const std::string invalid = "<12>有効な文字を入力してください\n</>";
-    EXPECT_EQ(console.transcript(), modeMenu + "0</>\n" + invalid + modeMenu + "4</>\n" + invalid + modeMenu +
-                                        "a</>\n" + invalid + modeMenu + "</>\n" + invalid + modeMenu + "3</>\n");
+    EXPECT_EQ(console.transcript(), modeMenu + "0</>\n" + invalid + modeMenu + "5</>\n" + invalid + modeMenu +
+                                        "a</>\n" + invalid + modeMenu + "</>\n" + invalid + modeMenu + "4</>\n");
 }
 
 TEST_F(ConvertDialogue, WordPromptSkipsEmptyLinesAndTakesTheFirstWord) {

@@ -33,6 +33,7 @@ const std::string modeMenu =
     "<15>1</>: 変換なし (非推奨)\n"
     "<15>2</>: ボーン情報付与・軸変換 (GTAアニメーション編集に推奨)\n"
     "<15>3</>: ボーン名・軸ともに変換 (MMDアニメーション適用に推奨)\n"
+    "<15>4</>: MMD標準ボーン (MMDモーション・ダンスに推奨)\n"
     "ボーン名・軸変換の方法を選択してください> <15>";
 
 const std::string animationPrompt = "\nアニメーション名を入力してください (空欄ですべて)> <15>";
@@ -124,7 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
                               "<14>警告: VMDに入らない長いボーン名があります: Bip01 L Clavicle\n</>"
                               "<14>警告: VMDに入らない長いボーン名があります: Bip01 R Clavicle\n</>"},
                       OneCase{"OtherCaseAndBlanks", "2", ConversionMode::AxesAndBoneInfo, "  LOOK ", 3, "l.vmd",
-                              "l.vmd", ""}),
+                              "l.vmd", ""},
+                      OneCase{"Standard", "4", ConversionMode::Standard, "walk", 0, "walk.vmd", "walk.vmd", ""}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // A console whose save prompt is answered with what it offers, as Enter does on a terminal.
