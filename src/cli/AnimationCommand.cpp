@@ -91,7 +91,7 @@ void defineVmdToIfp(CLI::App& app, AnimationOptions& options) {
         ->check(existingFolder());
     command->add_flag("-f,--force", options.replaceExisting,
                       "Replace an existing IFP file (or, with --into, animation)");
-    command->footer("Example: zorvek vmd2ifp dance.vmd --model hero.dff --mode mmd --into custom.ifp");
+    command->footer("Example: zorvek vmd2ifp dance.vmd --model hero.dff --into custom.ifp");
 }
 
 }  // namespace zorvek

@@ -24,7 +24,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     app.footer(
         "Examples:\n"
         "  zorvek convert hero.dff                       writes hero.pmx beside it\n"
-        "  zorvek convert models/*.dff -d out --mode mmd --tables /usr/share/zorvek\n"
+        "  zorvek convert models/*.dff -d out --tables /usr/share/zorvek\n"
         "  zorvek rescale hero.dff hero_big.dff 1.5\n"
         "  zorvek textures hero.txd -d images --format png\n"
         "  zorvek ifp2vmd ped.ifp --model hero.dff --anim walk_civi\n"

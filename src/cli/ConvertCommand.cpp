@@ -73,7 +73,7 @@ void defineConvert(CLI::App& app, ConvertOptions& options) {
     convert->add_option("--tables", options.tablesFolder, "Folder holding bones.dat and iks.dat")
         ->check(existingFolder());
     convert->add_flag("-f,--force", options.replaceExisting, "Replace existing output files and texture images");
-    convert->footer("Example: zorvek convert samples/*.dff -d out --mode mmd --texture-ext .png");
+    convert->footer("Example: zorvek convert samples/*.dff -d out --texture-ext .png");
 }
 
 void checkConvertOptions(ConvertOptions& options) {

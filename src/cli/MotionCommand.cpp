@@ -113,7 +113,7 @@ void defineIfpToVmd(CLI::App& app, MotionOptions& options) {
     command->add_option("--tables", options.tablesFolder, "Folder holding bones.dat and iks.dat")
         ->check(existingFolder());
     command->add_flag("-f,--force", options.replaceExisting, "Replace existing VMD files");
-    command->footer("Example: zorvek ifp2vmd ped.ifp --model hero.dff --mode mmd --anim walk_civi run_civi -d motions");
+    command->footer("Example: zorvek ifp2vmd ped.ifp --model hero.dff --anim walk_civi run_civi -d motions");
 }
 
 void checkIfpToVmdOptions(const MotionOptions& options) {

@@ -179,6 +179,10 @@ command-line)
     same_file out/model.pmx
     same_file out/モデル.pmx
     same_images out
+    # The default mode, the standard MMD skeleton: its grants, morphs and spread weights.
+    run_both "" convert model.dff -o standard.pmx --tables 表 --no-textures
+    compare_transcripts
+    same_file standard.pmx
     run_both "" textures model.txd -d 画像 --format bmp
     compare_transcripts
     same_images 画像
@@ -205,11 +209,11 @@ motion)
     same_file 歩き戻し.ifp
     same_file 集め.ifp
     grep -q "VMDをIFPに変換します" "$work/windows.txt" || fail "no VMD dialogue"
-    # The command line, in the three modes, with the tables in a folder of their own.
+    # The command line, in the four modes, with the tables in a folder of their own.
     mkdir "$work/linux/data" "$work/windows/data"
     mv "$work"/linux/*.dat "$work/linux/data/"
     mv "$work"/windows/*.dat "$work/windows/data/"
-    for mode in mmd none info; do
+    for mode in mmd none info standard; do
         run_both "" ifp2vmd anim.ifp --model model.dff --mode "$mode" -d "$mode" --tables data
         compare_transcripts
         same_motions "$mode" 4
@@ -229,6 +233,9 @@ motion)
     run_both "" vmd2ifp mmd/walk.vmd --model model.dff --mode mmd -o 戻り.ifp --tables data
     compare_transcripts
     same_file 戻り.ifp
+    run_both "" vmd2ifp standard/walk.vmd --model model.dff --mode standard -o 標準戻り.ifp --tables data
+    compare_transcripts
+    same_file 標準戻り.ifp
     run_both "" vmd2ifp none/wave.vmd --model モデル.dff --mode none --all-keys --tables data
     compare_transcripts
     same_file none/wave.ifp
@@ -241,6 +248,10 @@ motion)
         run_both "" vmd2ifp dance.vmd --model model.dff --mode mmd --tables data
         compare_transcripts
         same_file dance.ifp
+        # In the default mode: the grants, the twists and the lip sync played.
+        run_both "" vmd2ifp dance.vmd --model model.dff -o 標準ダンス.ifp --tables data
+        compare_transcripts
+        same_file 標準ダンス.ifp
     fi
     ;;
 *)
