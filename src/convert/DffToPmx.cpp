@@ -75,6 +75,10 @@ PmxVertices takeVertices(DffModel& model, const PreparedSkeleton& skeleton) {
         vertices.additionalUvs.push_back(std::move(extra));
     }
     model.uvSets.clear();
+    // A skin may list more vertices than the geometry has; only the checked
+    // ones are the mesh's, and the rest would be renumbered unchecked.
+    model.boneIndices.resize(vertices.positions.size());
+    model.boneWeights.resize(vertices.positions.size());
     vertices.smallBones = std::move(model.boneIndices);
     vertices.weights = std::move(model.boneWeights);
     return vertices;

@@ -407,3 +407,29 @@ INSTANTIATE_TEST_SUITE_P(Models, StandardLayoutOfOtherModels,
 
 }  // namespace
 }  // namespace zorvek
+
+namespace zorvek {
+namespace {
+
+// A skin may list more vertices than the geometry holds (files from the
+// wild, and the fuzzer, have them). The geometry checks look at the mesh's
+// vertices only, so the rest must not reach the renumbering of the skin
+// bones, where a stray bone number would index past the rig.
+TEST(StandardLayoutOfLongSkins, ConvertAsIfTheSkinEndedWithTheGeometry) {
+    const auto build = [](std::size_t extraSkinEntries) {
+        Sample sample = loadSample(ConversionMode::Standard);
+        for (std::size_t k = 0; k < extraSkinEntries; ++k) {
+            sample.model.boneIndices.push_back({255, 200, 130, 7});
+            sample.model.boneWeights.push_back({1, 0, 0, 0});
+        }
+        const ByteBlock bytes = buildPmx(sample.model, sample.skeleton, ConversionMode::Standard, sample.bones,
+                                         sample.iks, test::makeTexts(), [](const std::string&) {});
+        return Bytes(bytes.begin(), bytes.end());
+    };
+    const Bytes plain = build(0);
+    EXPECT_EQ(build(1), plain);
+    EXPECT_EQ(build(1000), plain);
+}
+
+}  // namespace
+}  // namespace zorvek
