@@ -207,14 +207,25 @@ std::vector<SampleMotionTrack> armTracks() {
     return {std::move(left), std::move(right), std::move(leftElbow), std::move(rightElbow)};
 }
 
-// Bones a full MMD model has and the sample's PMX lacks: a converter must pass over their keys.
-std::vector<SampleMotionTrack> absentBoneTracks() {
+// Bones standard MMD models have and the game's hierarchy lacks: the
+// standard skeleton plays them (the steering グルーブ, a shrug on 肩P, the
+// arms' twists while the right arm is thrown up), the mmd mode passes over
+// their keys. No converted ped has 全ての親's partner 両目, eyes.
+std::vector<SampleMotionTrack> standardBoneTracks() {
+    const Place leftArmAxis{0.8, -0.6, 0};    // the left arm's rest direction, 37° below the horizontal
+    const Place rightArmAxis{-0.8, -0.6, 0};  // the right arm's
     return {
         {u"全ての親", {turned(0, rest()), turned(90, rest())}},
         {u"グルーブ",
          {moved(0, {0, 0, 0}, all(easeInOut)), moved(12, {0, -0.2, 0}, moving(easeInOut, easeIn)),
           moved(22, {0, 0, 0}, moving(easeInOut, easeOut))}},
-        {u"左腕捩", {turned(0, rest()), turned(52, turnAbout({0.8, -0.6, 0}, 25)), turned(90, rest())}},
+        {u"左肩P", {turned(0, rest()), turned(22, turnAbout(frontal, 8)), turned(40, rest())}},
+        {u"右肩P", {turned(0, rest()), turned(45, rest()), turned(52, turnAbout(frontal, -12)), turned(68, rest())}},
+        {u"左腕捩", {turned(0, rest()), turned(52, turnAbout(leftArmAxis, 25)), turned(90, rest())}},
+        {u"右腕捩",
+         {turned(0, rest()), turned(42, rest()), turned(52, turnAbout(rightArmAxis, -60)), turned(68, rest())}},
+        {u"左手捩", {turned(0, rest()), turned(34, turnAbout(leftArmAxis, 30)), turned(72, rest())}},
+        {u"右手捩", {turned(0, rest()), turned(52, turnAbout(rightArmAxis, 45)), turned(90, rest())}},
         {u"両目",
          {turned(0, rest()), turned(22, turnAbout(upright, -6)), turned(52, turnAbout(sideways, -5)),
           turned(90, rest())}},
@@ -235,12 +246,24 @@ Vec4 storedTurn(const Turn3& turn) {
 
 std::vector<SampleMotionTrack> sampleMotionTracks() {
     std::vector<SampleMotionTrack> tracks{centerTrack()};
-    for (auto part : {bodyTracks, armTracks, leftLegTracks, rightLegTracks, absentBoneTracks}) {
+    for (auto part : {bodyTracks, armTracks, leftLegTracks, rightLegTracks, standardBoneTracks}) {
         for (SampleMotionTrack& track : part()) {
             tracks.push_back(std::move(track));
         }
     }
     return tracks;
+}
+
+std::vector<SampleMorphTrack> sampleMorphTracks() {
+    // A sung "hey, oh, ah" through the knee lift, and a blink, as dances carry them.
+    return {
+        {u"え", {{0, 0}, {40, 0}, {44, 0.8f}, {48, 0}}},
+        {u"い", {{0, 0}, {44, 0}, {47, 0.6f}, {50, 0}}},
+        {u"お", {{0, 0}, {50, 0}, {54, 1}, {58, 0.2f}, {62, 0}}},
+        {u"あ", {{0, 0}, {58, 0}, {62, 1}, {70, 0.9f}, {76, 0}}},
+        {u"う", {{0, 0}, {76, 0}, {79, 0.7f}, {84, 0}}},
+        {u"まばたき", {{0, 0}, {30, 0}, {32, 1}, {35, 0}}},
+    };
 }
 
 std::vector<VmdShowIkFrame> sampleShowIkKeys() {
@@ -267,6 +290,13 @@ Bytes buildSampleVmd() {
             const auto& [x, y, z, r] = key.curves;
             written.keys.push_back(
                 {key.frame, storedMove(key.move), storedTurn(key.turn), vmdInterpolation(x, y, z, r)});
+        }
+    }
+    for (const SampleMorphTrack& track : sampleMorphTracks()) {
+        VmdMorphTrack& written = motion.morphs.emplace_back();
+        written.sjisName = vmdMorphName(track.morph);
+        for (const auto& [frame, weight] : track.keys) {
+            written.keys.push_back({frame, weight});
         }
     }
     motion.showIk = sampleShowIkKeys();

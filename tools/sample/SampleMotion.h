@@ -1,11 +1,11 @@
 #pragma once
 
 // The sample's MMD motion: a three-second step and knee lift (frames 0 to
-// 90 at 30 a second) for the PMX the "mmd" mode makes of the sample, keyed as
-// MMD users key theirs: a few keys per bone with eased curves, the feet on
-// leg IK, the right leg's IK switched off for the knee lift, and keys for
-// bones that model lacks, so that the conversion to a game animation can be
-// tried on the sample.
+// 90 at 30 a second) for the PMX the standard mode makes of the sample,
+// keyed as MMD users key theirs: a few keys per bone with eased curves, the
+// feet on leg IK, the right leg's IK switched off for the knee lift, a
+// shrug, arm twists and lip sync as standard models are keyed. The mmd mode
+// plays it too, without what its hierarchy lacks (グルーブ, 肩P, the twists).
 
 #include "base/FileIo.h"
 #include "sample/SampleLegs.h"
@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zorvek::sample {
@@ -37,8 +38,15 @@ struct SampleMotionTrack {
     std::vector<SampleMotionKey> keys;  // by frame
 };
 
+struct SampleMorphTrack {
+    std::u16string morph;
+    std::vector<std::pair<std::uint32_t, float>> keys;  // frame and weight, by frame
+};
+
 // The tracks in the order the file holds them.
 std::vector<SampleMotionTrack> sampleMotionTracks();
+// Lip sync and a blink.
+std::vector<SampleMorphTrack> sampleMorphTracks();
 // Every IK on at frame 0; 右足ＩＫ and 右つま先ＩＫ off from 45, on again from 60.
 std::vector<VmdShowIkFrame> sampleShowIkKeys();
 
