@@ -12,6 +12,11 @@
 // weights too), compared as JSON.
 // Exit status: 0 when everything matches, 1 on a mismatch or when the file
 // does not parse, 2 on bad usage.
+//
+// rw-parser 2.0.0 reads the node table's flags and key frame size when the
+// frame's bone id is 0, not when the frame carries the table: a table on a
+// frame of another id derails the rest of its reading. The game's peds, and
+// ours, keep the table on Root, whose id is 0.
 import fs from 'node:fs';
 import { createRequire } from 'node:module';
 
