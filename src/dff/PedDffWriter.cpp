@@ -108,10 +108,13 @@ void checkSkin(const PedDff& ped) {
         refuse("逆バインド行列の数がボーン数と異なります (行列 " + number(ped.inverseBindMatrices.size()) +
                " 個、ボーン " + number(bones) + " 個)");
     }
+    // Only the three columns written are looked at: the fourth is always 0, 0, 0, 1.
     for (std::size_t b = 0; b < bones; ++b) {
-        const auto& m = ped.inverseBindMatrices[b].m;
-        if (!std::all_of(m.begin(), m.end(), [](float value) { return std::isfinite(value); })) {
-            refuse("ボーン " + number(b) + " の逆バインド行列に数値でない値があります");
+        const Matrix44& m = ped.inverseBindMatrices[b];
+        for (int row = 0; row < 4; ++row) {
+            if (!finite(m.row3(row))) {
+                refuse("ボーン " + number(b) + " の逆バインド行列に数値でない値があります");
+            }
         }
     }
 }
@@ -228,7 +231,8 @@ void checkMaterials(const PedDff& ped) {
     for (std::size_t m = 0; m < ped.materials.size(); ++m) {
         const PedDffMaterial& material = ped.materials[m];
         checkTextureName(material.textureName, m);
-        // An empty mesh would leave the game an empty draw call.
+        // Each material becomes a mesh of the bin mesh; one of no triangles is
+        // refused rather than risked on the game.
         if (material.triangles.empty()) {
             refuse("材質 " + number(m) + " に三角形がありません");
         }

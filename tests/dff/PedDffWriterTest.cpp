@@ -498,7 +498,7 @@ TEST(PedDffWriter, TheMatricesFourthColumnIsWrittenAsTheGameStoresIt) {
     ped.inverseBindMatrices[3].m[3] = 5;
     ped.inverseBindMatrices[3].m[7] = -2;
     ped.inverseBindMatrices[3].m[11] = 0.5f;
-    ped.inverseBindMatrices[3].m[15] = 3;
+    ped.inverseBindMatrices[3].m[15] = std::numeric_limits<float>::quiet_NaN();
     const ReadResult result = readModel(writtenPed(ped));
     ASSERT_EQ(result.error, "");
     EXPECT_EQ(result.model.inverseBindMatrices, makeTestPed().inverseBindMatrices);
