@@ -61,7 +61,7 @@ void readFrameEntries(SectionInput& input, DffModel& model, DffScaledValueOffset
 
 // The hierarchy that maps bone ids to numbers comes with one frame and holds
 // for it and every frame after it.
-void readFrameBone(SectionInput& input, DffFrame& frame, std::vector<HAnimNode>& nodeTable) {
+void readFrameBone(SectionInput& input, DffFrame& frame, std::vector<HAnimPayloadNode>& nodeTable) {
     const Section<SectionType::HAnimPLG> hanim(input);
     const HAnimPayload& payload = hanim.payload();
     frame.boneId = payload.nodeId;
@@ -69,7 +69,7 @@ void readFrameBone(SectionInput& input, DffFrame& frame, std::vector<HAnimNode>&
         nodeTable = payload.nodes;
     }
     const auto node = std::find_if(nodeTable.begin(), nodeTable.end(),
-                                   [&](const HAnimNode& candidate) { return candidate.nodeId == frame.boneId; });
+                                   [&](const HAnimPayloadNode& candidate) { return candidate.nodeId == frame.boneId; });
     if (node == nodeTable.end()) {
         throw UserMessageError("不明なBone IDがあります");
     }
@@ -77,7 +77,7 @@ void readFrameBone(SectionInput& input, DffFrame& frame, std::vector<HAnimNode>&
 }
 
 void readFrameExtensions(SectionInput& input, DffModel& model) {
-    std::vector<HAnimNode> nodeTable;
+    std::vector<HAnimPayloadNode> nodeTable;
     for (DffFrame& frame : model.frames) {
         const Section<SectionType::Extension> extension(input);
         if (extension.size() == 0) {

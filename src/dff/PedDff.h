@@ -32,10 +32,12 @@ struct PedDffMaterial {
 };
 
 struct PedDff {
-    // Frame 0 is the clump's unnamed identity frame; then Root and the bones
-    // in node order. A bone frame has its HAnim id in boneId (-1: none) and
-    // its node index in boneNumber; the frame whose boneNumber is 0 (Root)
-    // carries the node table. Names are written as stored (leading spaces kept).
+    // Frame 0 is the clump's unnamed identity frame; then Root and the other
+    // bones, each after its parent (the game's files store them in their own
+    // order, not node order), one frame for each node. A bone frame has its
+    // HAnim id in boneId and its node index in boneNumber (both -1 on frame
+    // 0); the frame whose boneNumber is 0 (Root) carries the node table.
+    // Names are written as stored (leading spaces kept).
     std::vector<DffFrame> frames;
     std::vector<HAnimNode> nodes;  // the node table, in node order
 

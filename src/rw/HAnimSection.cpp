@@ -6,7 +6,7 @@ namespace zorvek {
 
 namespace {
 
-static_assert(sizeof(HAnimNode) == 12, "nodes are copied as stored");
+static_assert(sizeof(HAnimPayloadNode) == 12, "nodes are copied as stored");
 
 HAnimPayload readHAnimPayload(SectionInput& input) {
     HAnimPayload payload;
@@ -19,7 +19,7 @@ HAnimPayload readHAnimPayload(SectionInput& input) {
     const std::uint32_t numNodes = input.requireCount(payload.numNodes);
     payload.hierarchyFlags = input.readI32();
     payload.keyFrameSize = input.readI32();
-    input.requireBytes(std::uint64_t{numNodes} * sizeof(HAnimNode));
+    input.requireBytes(std::uint64_t{numNodes} * sizeof(HAnimPayloadNode));
     payload.nodes.resize(numNodes);
     input.readArray(std::span(payload.nodes));
     return payload;

@@ -8,8 +8,9 @@
 
 namespace zorvek {
 
-// One node of the bone hierarchy: the bone id and the skin bone number.
-struct HAnimNode {
+// One node of the bone hierarchy as stored: the bone id and the skin bone
+// number. (PedDff keeps its own HAnimNode, the one the writer takes.)
+struct HAnimPayloadNode {
     std::int32_t nodeId = 0;
     std::int32_t nodeIndex = 0;
     std::int32_t nodeFlags = 0;
@@ -23,7 +24,7 @@ struct HAnimPayload {
     std::int32_t numNodes = 0;
     std::int32_t hierarchyFlags = 0;
     std::int32_t keyFrameSize = 0;
-    std::vector<HAnimNode> nodes;
+    std::vector<HAnimPayloadNode> nodes;
 };
 
 template <>

@@ -5,8 +5,8 @@
 
 namespace zorvek {
 
-// Chunk type ids of the RenderWare sections that the DFF and TXD readers open
-// and the tests' builders write.
+// Chunk type ids of the RenderWare sections that the DFF and TXD readers open,
+// the ped writer writes and the tests' builders write.
 enum class SectionType : std::uint32_t {
     Struct = 0x1,
     String = 0x2,
@@ -21,10 +21,12 @@ enum class SectionType : std::uint32_t {
     TextureNative = 0x15,
     TextureDictionary = 0x16,
     GeometryList = 0x1A,
+    RightToRender = 0x1F,
     MorphPLG = 0x105,
     SkinPLG = 0x116,
     HAnimPLG = 0x11E,
     BinMeshPLG = 0x50E,
+    Breakable = 0x253F2FD,  // the game's breakable-object data; a ped's says "none"
     Frame = 0x253F2FE,
 };
 
@@ -48,10 +50,12 @@ constexpr std::string_view sectionName(SectionType type) {
     case SectionType::TextureNative: return "TextureNative";
     case SectionType::TextureDictionary: return "TextureDictionary";
     case SectionType::GeometryList: return "GeometryList";
+    case SectionType::RightToRender: return "RightToRender";
     case SectionType::MorphPLG: return "MorphPLG";
     case SectionType::SkinPLG: return "SkinPLG";
     case SectionType::HAnimPLG: return "HAnimPLG";
     case SectionType::BinMeshPLG: return "BinMeshPLG";
+    case SectionType::Breakable: return "Breakable";
     case SectionType::Frame: return "Frame";
     }
     return "Unknown";
