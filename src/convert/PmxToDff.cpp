@@ -2,6 +2,7 @@
 
 #include "base/TextEncoding.h"
 #include "base/UserMessageError.h"
+#include "dff/PedDffWriter.h"
 #include "skeleton/PedSkeleton.h"
 
 #include <algorithm>
@@ -391,9 +392,8 @@ private:
         if (count == 0) {
             throw UserMessageError("頂点がありません");
         }
-        if (count > gameVertexLimit) {
-            throw UserMessageError("頂点が多すぎます (" + std::to_string(count) + " 個): ゲームのモデルは " +
-                                   std::to_string(gameVertexLimit) + " 個まで");
+        if (count > maxPedVertices) {
+            throw UserMessageError(tooManyVerticesMessage(count));
         }
         const Frame& hips = bind_[pelvis];
         const D3 rootJoint = joints_[root];

@@ -17,9 +17,6 @@
 
 namespace zorvek {
 
-// The most vertices one game geometry holds: its triangles index them in 16 bits.
-inline constexpr std::size_t gameVertexLimit = 65535;
-
 struct PmxToDffSettings {
     std::optional<float> height;  // metres from the lowest to the highest vertex; else one PMX unit is 0.1 m
     GameBoneNames boneNames;      // the user's own names, before the standard ones

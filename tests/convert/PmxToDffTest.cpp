@@ -469,7 +469,7 @@ TEST(PmxToDffPlacing, BonesTheModelLacksArePlacedFromTheirNeighboursWithOneWarni
 TEST(PmxToDffPlacing, TooManyVerticesAreRefusedWithTheirCount) {
     PmxModel model = test::makeSemiStandardModel({.vertexCount = 65536, .materialCount = 1});
     EXPECT_USER_ERROR(pmxToDff(model, {"a", "b", "c", "d", "e"}, {}, [](const std::string&) {}),
-                      "頂点が多すぎます (65536 個): ゲームのモデルは 65535 個まで");
+                      "頂点が多すぎます (65536 個、最大 65535 個)");
     model = test::makeSemiStandardModel({.vertexCount = 65535, .materialCount = 1});
     EXPECT_EQ(pmxToDff(model, {"a", "b", "c", "d", "e"}, {}, [](const std::string&) {}).positions.size(), 65535u);
 }
