@@ -3,6 +3,7 @@
 #include "MmdTestFiles.h"
 
 #include "convert/DffToPmx.h"
+#include "pmx/MmdModelReader.h"
 #include "pmx/PmxReader.h"
 #include "pmx/PmxWriter.h"
 #include "support/pmx/PmxTestModels.h"
@@ -41,6 +42,8 @@ TEST_P(PmxRoundTrip, WritingWhatWasReadGivesTheSameBytes) {
     }
     const Bytes file = bytesOf(writePmx(model));
     EXPECT_EQ(rewritten(file), file);
+    // The same through the entry point that tells the formats apart.
+    EXPECT_EQ(bytesOf(writePmx(readMmdModel(file))), file);
 
     const PmxModel read = readPmx(file);
     EXPECT_EQ(read.header.encoding, c.encoding);
