@@ -62,6 +62,16 @@ PmxModel everySectionModel(PmxTextEncoding encoding, std::uint8_t width, std::ui
 // vertices to the joints, then the end of the file.
 std::vector<std::size_t> pmxSectionStarts(const PmxModel& model);
 
+// The header of a PMX file: its version, encoding, additional UVs and one
+// width for every kind of index.
+ByteBuilder pmxHeader(float version, std::uint8_t encoding, std::uint8_t additionalUvs, std::uint8_t width);
+
+// A 2.1 model with one-byte indices and one additional UV: an SDEF, a QDEF
+// and a BDEF1 vertex (bone -1 among the QDEF's), flip and impulse morphs
+// between a vertex and a group morph, a display frame that names both kinds,
+// a joint of type 1 and a soft body with an anchor and two pins.
+Bytes pmx21File();
+
 // PMD section by section, each record as the file holds it; names are
 // Shift-JIS bytes.
 struct PmdVertex {

@@ -12,62 +12,8 @@
 namespace zorvek::test {
 namespace {
 
-ByteBuilder pmxHeader(float version, std::uint8_t encoding, std::uint8_t additionalUvs, std::uint8_t width) {
-    ByteBuilder b;
-    b.ascii("PMX ").f32(version).u8(8).u8(encoding).u8(additionalUvs);
-    for (int i = 0; i < 6; ++i) {
-        b.u8(width);
-    }
-    return b;
-}
-
-// A 2.1 model with one-byte indices and one additional UV: an SDEF, a QDEF
-// and a BDEF1 vertex (bone -1 among the QDEF's), flip and impulse morphs
-// between a vertex and a group morph, a display frame that names both kinds,
-// a joint of type 1 and a soft body with an anchor and two pins.
-Bytes version21File() {
-    ByteBuilder b = pmxHeader(2.1f, 0, 1, 1);
-    b.utf16(u"二・一").utf16(u"v21").utf16(u"").utf16(u"");
-    b.i32(3);
-    b.vec3(1, 2, 3).vec3(0, 1, 0).vec2(0.5f, 0.5f).vec4(1, 2, 3, 4);
-    b.u8(3).index(1, 0).index(1, 1).f32(0.25f).vec3(9, 9, 9).vec3(8, 8, 8).vec3(7, 7, 7).f32(1);  // SDEF
-    b.vec3(4, 5, 6).vec3(1, 0, 0).vec2(0, 1).vec4(5, 6, 7, 8);
-    b.u8(4).index(1, 0).index(1, 1).index(1, -1).index(1, 0).vec4(0.5f, 0.5f, 0, 0).f32(0.5f);  // QDEF
-    b.vec3(7, 8, 9).vec3(0, 0, 1).vec2(1, 0).vec4(0, 0, 0, 0);
-    b.u8(0).index(1, 1).f32(2);  // BDEF1
-    b.i32(3).vertex(1, 0).vertex(1, 1).vertex(1, 2);
-    b.i32(1).utf16(u"tex.png");
-    // A material with the 2.1 vertex-colour flag and the texture as its toon.
-    b.i32(1).utf16(u"材質").utf16(u"").vec4(1, 1, 1, 1).vec3(0, 0, 0).f32(1).vec3(0.5f, 0.5f, 0.5f).u8(0x20);
-    b.vec4(0, 0, 0, 1).f32(1).index(1, 0).index(1, -1).u8(0).u8(0).index(1, 0).utf16(u"").i32(3);
-    b.i32(2);
-    b.utf16(u"親").utf16(u"").vec3(0, 0, 0).index(1, -1).i32(0).u16(0x001F).index(1, 1);
-    b.utf16(u"子").utf16(u"").vec3(0, 1, 0).index(1, 0).i32(0).u16(0x001E).vec3(0, 1, 0);
-    b.i32(4);
-    b.utf16(u"フリップ").utf16(u"").u8(4).u8(9).i32(1).index(1, 3).f32(1);
-    b.utf16(u"頂点").utf16(u"").u8(1).u8(1).i32(1).vertex(1, 2).vec3(0, 0.5f, 0);
-    b.utf16(u"インパルス").utf16(u"").u8(4).u8(10).i32(1).index(1, 0).u8(1).vec3(1, 0, 0).vec3(0, 1, 0);
-    b.utf16(u"グループ").utf16(u"").u8(4).u8(0).i32(2).index(1, 0).f32(1).index(1, 1).f32(0.5f);
-    b.i32(1).utf16(u"枠").utf16(u"").u8(0).i32(3).u8(1).index(1, 2).u8(1).index(1, 3).u8(0).index(1, 1);
-    b.i32(1).utf16(u"剛体").utf16(u"").index(1, 1).u8(0).u16(0xFFFF).u8(1).vec3(1, 1, 1).vec3(0, 1, 0);
-    b.vec3(0, 0, 0).f32(1).f32(0.5f).f32(0.5f).f32(0).f32(0.5f).u8(1);
-    b.i32(1).utf16(u"ジョイント").utf16(u"").u8(1).index(1, 0).index(1, -1);
-    for (int i = 0; i < 8; ++i) {
-        b.vec3(static_cast<float>(i), 0, 0);
-    }
-    b.i32(1).utf16(u"布").utf16(u"cloth").u8(0).index(1, 0).u8(1).u16(0xFFFF).u8(0x03);
-    b.i32(10).i32(2).f32(1).f32(0.01f).i32(1);
-    for (int i = 0; i < 12 + 6; ++i) {
-        b.f32(0.5f);
-    }
-    b.i32(1).i32(1).i32(1).i32(1).f32(1).f32(1).f32(1);
-    b.i32(1).index(1, 0).vertex(1, 2).u8(1);
-    b.i32(2).vertex(1, 0).vertex(1, 1);
-    return b.bytes;
-}
-
 TEST(PmxReader, Version21IsReadIntoA20Model) {
-    const PmxModel m = readPmx(version21File());
+    const PmxModel m = readPmx(pmx21File());
     EXPECT_EQ(m.header.version, 2.0f);
     EXPECT_EQ(m.header.additionalUvCount, 1);
     EXPECT_EQ(m.information.name, u"二・一");
@@ -122,7 +68,7 @@ TEST(PmxReader, Version21IsReadIntoA20Model) {
 }
 
 TEST(PmxReader, AModelReadFrom21IsWrittenAs20AndReadsBackTheSame) {
-    const PmxModel first = readPmx(version21File());
+    const PmxModel first = readPmx(pmx21File());
     const ByteBlock written = writePmx(first);
     const Bytes bytes(written.begin(), written.end());
     const PmxModel second = readPmx(bytes);
@@ -169,7 +115,7 @@ TEST(PmxReader, TwoByteVertexIndicesAreUnsigned) {
 }
 
 TEST(PmxReader, TrailingBytesAfterTheLastSectionAreIgnored) {
-    Bytes file = version21File();
+    Bytes file = pmx21File();
     file.insert(file.end(), {1, 2, 3});
     EXPECT_EQ(readPmx(file).joints.size(), 1u);
 }
