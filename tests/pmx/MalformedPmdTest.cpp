@@ -1,6 +1,6 @@
 // PMD files cut short, with counts larger than their bytes, values the
 // format does not have and indices past their sections.
-#include "MmdTestFiles.h"
+#include "support/mmd/MmdBuilder.h"
 
 #include "pmx/MmdModelReader.h"
 #include "pmx/PmdReader.h"

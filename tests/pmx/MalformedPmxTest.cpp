@@ -1,7 +1,7 @@
 // PMX files cut short, with counts larger than their bytes, settings the
 // format does not have and indices past their sections: each is refused
 // with the message that names where, and none allocates for its counts.
-#include "MmdTestFiles.h"
+#include "support/mmd/MmdBuilder.h"
 
 #include "pmx/MmdModelReader.h"
 #include "pmx/PmxReader.h"

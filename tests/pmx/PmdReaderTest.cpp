@@ -1,5 +1,5 @@
 // A PMD built field by field, read into the PmxModel MMD's conversion gives.
-#include "MmdTestFiles.h"
+#include "support/mmd/MmdBuilder.h"
 
 #include "base/ShiftJis.h"
 #include "pmx/MmdModelReader.h"

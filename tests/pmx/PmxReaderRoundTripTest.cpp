@@ -1,6 +1,6 @@
 // Files our writer writes, read and written again, must come back byte for
 // byte: the reader keeps everything the writer puts in a file.
-#include "MmdTestFiles.h"
+#include "support/mmd/MmdBuilder.h"
 
 #include "convert/DffToPmx.h"
 #include "pmx/MmdModelReader.h"

@@ -1,7 +1,7 @@
 // PMX files spelled out byte by byte, with what the writer never writes:
 // 2.1's additions (QDEF, flip and impulse morphs, soft bodies), SDEF, UTF-8
 // text, and the signedness of narrow indices.
-#include "MmdTestFiles.h"
+#include "support/mmd/MmdBuilder.h"
 
 #include "pmx/PmxReader.h"
 #include "pmx/PmxWriter.h"

@@ -1,4 +1,4 @@
-#include "MmdTestFiles.h"
+#include "support/mmd/MmdBuilder.h"
 
 #include "base/ShiftJis.h"
 #include "pmx/PmxWriter.h"

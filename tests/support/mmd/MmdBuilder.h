@@ -1,8 +1,8 @@
 #pragma once
 
-// The reader tests' inputs: a byte builder for files spelled out value by
-// value, PmxModels with something in every section, and PMD files described
-// by their fields.
+// PMX and PMD files for the readers' tests and the fuzzer's seeds: a byte
+// builder for files spelled out value by value, PmxModels with something in
+// every section, and PMD files described by their fields.
 
 #include "base/FileIo.h"
 #include "pmx/PmxModel.h"
