@@ -5,6 +5,8 @@
 #include "pmx/MmdModelReader.h"
 #include "pmx/PmdReader.h"
 #include "pmx/PmxWriter.h"
+#include "support/ExpectError.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -221,6 +223,15 @@ TEST(PmdReader, TheModelIsAWritablePmx) {
     EXPECT_EQ(again.vertices.size(), 303u);
     const ByteBlock rewritten = writePmx(again);
     EXPECT_EQ(Bytes(rewritten.begin(), rewritten.end()), Bytes(written.begin(), written.end()));
+}
+
+TEST(MmdModelFile, ReadsEitherFormatFromDisk) {
+    const TempDir folder;
+    const PmxModel pmd = readMmdModelFile(folder.write("model.pmd", buildPmd(everySectionPmd())));
+    EXPECT_EQ(pmd.information.name, u"テストモデル");
+    const ByteBlock pmx = writePmx(pmd);
+    EXPECT_EQ(readMmdModelFile(folder.write("model.pmx", pmx.span())).bones.size(), pmd.bones.size());
+    EXPECT_USER_ERROR(readMmdModelFile(folder / "missing.pmx"), "ファイルを開けませんでした");
 }
 
 }  // namespace
