@@ -110,7 +110,7 @@ public:
         readIks();
         readMorphs();
         readDisplayFrames();
-        // The extensions were appended over MMD's versions; a file ends before any of them.
+        // The extensions came with later versions of MMD: an older file ends before any of them.
         if (!input_.atEnd()) {
             readEnglishNames();
         }
