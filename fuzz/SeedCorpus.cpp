@@ -1,12 +1,14 @@
 // zorvek-fuzz-seeds OUTDIR: writes the fuzzers' seed inputs into
-// OUTDIR/<target>/, built with the tests' DFF, TXD and IFP builders and our VMD writer, and copied from
-// the shipped tables, so that no unexplained blobs need to be kept.
+// OUTDIR/<target>/, built with the tests' DFF, TXD, IFP and MMD model builders and our VMD and PMX
+// writers, and copied from the shipped tables, so that no unexplained blobs need to be kept.
 
 #include "SyntheticModel.h"
 
 #include "base/FileIo.h"
+#include "pmx/PmxWriter.h"
 #include "support/dff/DffBuilder.h"
 #include "support/ifp/IfpBuilder.h"
+#include "support/mmd/MmdBuilder.h"
 #include "support/txd/TxdPixels.h"
 #include "vmd/VmdWriter.h"
 
@@ -243,6 +245,27 @@ std::vector<NamedSeed> seedVmdFiles() {
     };
 }
 
+// Models as our writer writes them, in both encodings with every index
+// width; a 2.1 file with SDEF and QDEF vertices, flip and impulse morphs and
+// a soft body; a PMD with every extension, and one that ends before them.
+std::vector<NamedSeed> seedMmdModels() {
+    std::vector<NamedSeed> seeds;
+    for (const zorvek::PmxTextEncoding encoding : {zorvek::PmxTextEncoding::Utf16, zorvek::PmxTextEncoding::Utf8}) {
+        for (const std::uint8_t width : {1, 2, 4}) {
+            const std::uint8_t additionalUvs = width == 4 ? 4 : width - 1;
+            const zorvek::ByteBlock file = zorvek::writePmx(test::everySectionModel(encoding, width, additionalUvs));
+            const std::string name = encoding == zorvek::PmxTextEncoding::Utf8 ? "pmx-utf8-" : "pmx-utf16-";
+            seeds.push_back({name + std::to_string(width), Bytes(file.begin(), file.end())});
+        }
+    }
+    seeds.push_back({"pmx-2.1", test::pmx21File()});
+    test::PmdFile pmd = test::everySectionPmd();
+    seeds.push_back({"pmd", test::buildPmd(pmd)});
+    pmd.hasEnglish = pmd.hasToonNames = pmd.hasPhysics = false;
+    seeds.push_back({"pmd-no-extensions", test::buildPmd(pmd)});
+    return seeds;
+}
+
 void writeSeeds(const fs::path& folder, const std::vector<NamedSeed>& files) {
     fs::create_directories(folder);
     for (const NamedSeed& file : files) {
@@ -284,6 +307,7 @@ int main(int argc, char** argv) {
         writeSeeds(out / "txd", seedTextureDictionaries());
         writeSeeds(out / "ifp", seedIfpFiles());
         writeSeeds(out / "vmd", seedVmdFiles());
+        writeSeeds(out / "pmx", seedMmdModels());
         writeSeeds(out / "file_name", seedFileNames());
         writeParameterSeeds(out / "motion", seedMotionFiles(), 4);
         writeParameterSeeds(out / "animation", seedVmdFiles(), 4);

@@ -3,14 +3,15 @@
 # two at a time, from the seeds that zorvek-fuzz-seeds writes. Exits non-zero
 # on any finding: a crash, a sanitizer report, a timeout or an out-of-memory.
 #   test-fuzz.sh [SECONDS [TARGET ...]]   default: 60 seconds for each of
-#   convert rescale bone_table ik_table txd ifp motion vmd animation file_name. FUZZ_BUILD_DIR picks the build folder.
+#   convert rescale bone_table ik_table txd ifp motion vmd animation file_name pmx. FUZZ_BUILD_DIR picks the
+#   build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(convert rescale bone_table ik_table txd ifp motion vmd animation file_name)
+[[ ${#targets[@]} -gt 0 ]] || targets=(convert rescale bone_table ik_table txd ifp motion vmd animation file_name pmx)
 build="${FUZZ_BUILD_DIR:-build/fuzz}"
 work="$build/fuzz-run"
 
