@@ -5,6 +5,7 @@
 #include "cli/CliReporter.h"
 #include "cli/ConvertCommand.h"
 #include "cli/MotionCommand.h"
+#include "cli/PmxToDffCommand.h"
 #include "cli/RescaleCommand.h"
 #include "cli/TexturesCommand.h"
 
@@ -17,8 +18,8 @@ namespace zorvek {
 int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE* err,
                    const std::filesystem::path& tablesFolder) {
     CLI::App app(
-        "ZORVEK: GTA San Andreas DFF character models to MikuMikuDance PMX 2.0, and their\n"
-        "IFP animations to VMD motions and back.\n"
+        "ZORVEK: GTA San Andreas DFF character models to MikuMikuDance PMX 2.0 and back,\n"
+        "and their IFP animations to VMD motions and back.\n"
         "Without arguments it starts the interactive menu.",
         "zorvek");
     app.footer(
@@ -29,6 +30,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         "  zorvek textures hero.txd -d images --format png\n"
         "  zorvek ifp2vmd ped.ifp --model hero.dff --anim walk_civi\n"
         "  zorvek vmd2ifp dance.vmd --model hero.dff -o dance.ifp\n"
+        "  zorvek pmx2dff miku.pmx -o hero.dff\n"
         "Exit status: 0 all jobs succeeded, 1 a job failed, 2 usage error.");
     app.set_version_flag("-V,--version", std::string("ZORVEK ") + ZORVEK_VERSION);
     app.require_subcommand(1, 1);
@@ -37,16 +39,21 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     TexturesOptions texturesOptions;
     MotionOptions motionOptions;
     AnimationOptions animationOptions;
+    PmxToDffOptions pmxToDffOptions;
     defineConvert(app, convertOptions);
     defineRescale(app, rescaleOptions);
     defineTextures(app, texturesOptions);
     defineIfpToVmd(app, motionOptions);
     defineVmdToIfp(app, animationOptions);
+    definePmxToDff(app, pmxToDffOptions);
     try {
         app.parse(argc, argv);
         checkConvertOptions(convertOptions);
         if (app.got_subcommand("ifp2vmd")) {
             checkIfpToVmdOptions(motionOptions);
+        }
+        if (app.got_subcommand("pmx2dff")) {
+            checkPmxToDffOptions(pmxToDffOptions);
         }
     } catch (const CLI::CallForHelp&) {
         std::fputs(app.help("", CLI::AppFormatMode::All).c_str(), out);
@@ -70,6 +77,9 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     }
     if (app.got_subcommand("vmd2ifp")) {
         return runVmdToIfp(report, animationOptions, tablesFolder);
+    }
+    if (app.got_subcommand("pmx2dff")) {
+        return runPmxToDff(report, pmxToDffOptions);
     }
     if (app.got_subcommand("textures")) {
         return runTextures(report, texturesOptions);

@@ -7,6 +7,7 @@
 #include "ui/AnimationDialogue.h"
 #include "ui/ConvertDialogue.h"
 #include "ui/MotionDialogue.h"
+#include "ui/PmxToDffDialogue.h"
 #include "ui/RescaleDialogue.h"
 
 #include <array>
@@ -17,7 +18,7 @@ namespace zorvek {
 
 namespace {
 
-enum class MenuAction { VmdToIfp, IfpToVmd, DffToPmx, Quit, RescaleDff };
+enum class MenuAction { VmdToIfp, IfpToVmd, DffToPmx, Quit, RescaleDff, PmxToDff };
 
 struct MenuEntry {
     char digit;
@@ -26,12 +27,13 @@ struct MenuEntry {
     MenuAction action;
 };
 
-constexpr std::array<MenuEntry, 5> menuEntries{{
+constexpr std::array<MenuEntry, 6> menuEntries{{
     {'1', 'V', ": VMDをIFPに変換", MenuAction::VmdToIfp},
     {'2', 'I', ": IFPをVMDに変換", MenuAction::IfpToVmd},
     {'3', 'D', ": DFFをPMXに変換", MenuAction::DffToPmx},
     {'4', 'Q', ": 終了", MenuAction::Quit},
     {'5', 'M', ": DFFの倍率変更", MenuAction::RescaleDff},
+    {'6', 'P', ": PMXをDFFに変換", MenuAction::PmxToDff},
 }};
 
 void printBanner(Console& console) {
@@ -79,6 +81,7 @@ void runCommand(Console& console, MenuAction action, const ConversionTables& tab
     case MenuAction::IfpToVmd: convertIfpToVmd(console, tables); break;
     case MenuAction::DffToPmx: convertDffToPmx(console, tables); break;
     case MenuAction::RescaleDff: rescaleDffCommand(console); break;
+    case MenuAction::PmxToDff: convertPmxToDff(console); break;
     case MenuAction::Quit: break;
     }
 }

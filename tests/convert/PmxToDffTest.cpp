@@ -11,7 +11,7 @@
 #include "rw/SectionInput.h"
 #include "support/ExpectError.h"
 #include "support/pmx/PmxTestModels.h"
-#include "support/pmx/SemiStandardModel.h"
+#include "support/mmd/SemiStandardModel.h"
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 

@@ -12,7 +12,7 @@
 #include "ifp/IfpReader.h"
 #include "rw/SectionInput.h"
 #include "support/pmx/PmxTestModels.h"
-#include "support/pmx/SemiStandardModel.h"
+#include "support/mmd/SemiStandardModel.h"
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 

@@ -36,6 +36,7 @@ const std::string menu =
     "<15>3</> or <15>D</>: DFFをPMXに変換\n"
     "<15>4</> or <15>Q</>: 終了\n"
     "<15>5</> or <15>M</>: DFFの倍率変更\n"
+    "<15>6</> or <15>P</>: PMXをDFFに変換\n"
     "実行する操作を選択してください> <15>";
 
 std::string afterKey(const std::string& echo) {
@@ -79,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Dialogue{"IfpUpper", "I\n\nq\n", menu + afterKey("I") + ifpCancelled + quit},
                       Dialogue{"IfpLower", "i\n\nq\n", menu + afterKey("i") + ifpCancelled + quit},
                       Dialogue{"InvalidZero", "0\nq\n", menu + afterKey("0") + invalidChoice + quit},
-                      Dialogue{"InvalidSix", "6\nq\n", menu + afterKey("6") + invalidChoice + quit},
+                      Dialogue{"InvalidSeven", "7\nq\n", menu + afterKey("7") + invalidChoice + quit},
                       Dialogue{"InvalidLetter", "x\nq\n", menu + afterKey("x") + invalidChoice + quit},
                       Dialogue{"InvalidSpace", " \nq\n", menu + afterKey(" ") + invalidChoice + quit},
                       Dialogue{"EnterIsInvalid", "\nq\n", menu + afterKey("") + invalidChoice + quit},

@@ -183,6 +183,13 @@ command-line)
     run_both "" convert model.dff -o standard.pmx --tables 表 --no-textures
     compare_transcripts
     same_file standard.pmx
+    # And back into the game: the standard PMX as a ped, and at another height.
+    run_both "" pmx2dff standard.pmx -o 戻り.dff
+    compare_transcripts
+    same_file 戻り.dff
+    run_both "" pmx2dff standard.pmx -d 小 --height 1.5
+    compare_transcripts
+    same_file 小/standard.dff
     run_both "" textures model.txd -d 画像 --format bmp
     compare_transcripts
     same_images 画像

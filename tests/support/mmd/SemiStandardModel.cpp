@@ -1,5 +1,6 @@
-#include "support/pmx/SemiStandardModel.h"
+#include "support/mmd/SemiStandardModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <vector>

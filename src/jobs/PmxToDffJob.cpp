@@ -1,0 +1,34 @@
+#include "jobs/PmxToDffJob.h"
+
+#include "base/FileIo.h"
+#include "base/TextEncoding.h"
+#include "convert/GameTextureNames.h"
+#include "dff/PedDffWriter.h"
+#include "jobs/ConvertJob.h"
+#include "pmx/MmdModelReader.h"
+
+namespace zorvek {
+
+ByteBlock convertPmxBytes(std::span<const std::uint8_t> pmx, const PmxToDffSettings& settings,
+                          const WarningSink& warn) {
+    const PmxModel model = readMmdModel(pmx);
+    const std::vector<std::string> textureNames = gameTextureNames(model.textures, warn);
+    return writePedDff(pmxToDff(model, textureNames, settings, warn));
+}
+
+void convertPmxFile(const PmxToDffJob& job, const JobReport& report) {
+    refuseOutputOntoInput(job.input, job.output);
+    report.progress("読み込んでいます...");
+    const ByteBlock bytes = readLargeFile(job.input);
+    const PmxModel model = readMmdModel(bytes.span());
+    report.progress("読み込みが完了しました");
+    refuseExistingOutput(job.output, job.replaceExisting);
+    report.progress("出力しています...");
+    const std::vector<std::string> textureNames = gameTextureNames(model.textures, report.warn);
+    const ByteBlock dff = writePedDff(pmxToDff(model, textureNames, job.settings, report.warn));
+    writeFileAtomically(job.output, dff);
+    report.progress(pathToUtf8(job.output));
+    report.progress("出力が完了しました");
+}
+
+}  // namespace zorvek
