@@ -67,6 +67,8 @@ TEST_P(MainMenuDialogue, TranscriptIsExact) {
 }
 
 const std::string quit = menu + afterKey("q");
+const std::string pmxCancelled =
+    "\n\n<11>PMXをDFFに変換します\n</>\n\n変換元ファイルを選択してください> \n\n操作はキャンセルされました\n\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, MainMenuDialogue,
@@ -88,6 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Dialogue{"ConvertCancelled", "d\n\nq\n",
                                menu + afterKey("d") + "\n\n<11>DFFをPMXに変換します\n</>\n\n" +
                                    "変換元ファイルを選択してください> \n\n操作はキャンセルされました\n\n" + quit},
+                      Dialogue{"PmxToDffDigit", "6\n\nq\n", menu + afterKey("6") + pmxCancelled + quit},
+                      Dialogue{"PmxToDffLetter", "p\n\nq\n", menu + afterKey("p") + pmxCancelled + quit},
                       Dialogue{"RescaleCancelledAtEndOfInput", "m\n",
                                menu + afterKey("m") + "\n\n<11>DFFの倍率を変更します\n</>\n\n" +
                                    "変換元ファイルを選択してください> \n操作はキャンセルされました\n\n" + menu +
