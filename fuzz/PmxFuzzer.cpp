@@ -1,13 +1,18 @@
-// Reading an MMD model, PMX or PMD (the whole input is the file). Besides
-// crashes, it checks what the conversion to a ped will rely on: a model read
-// from any file is one our writer writes as it stands (indices within their
-// widths and sections, per-vertex arrays whole), our reader reads that file
-// back, and writing what it read again gives the same bytes.
+// Reading an MMD model, PMX or PMD (the whole input is the file), and
+// converting it to a ped. Besides crashes, it checks what the conversion
+// relies on: a model read from any file is one our writer writes as it
+// stands (indices within their widths and sections, per-vertex arrays
+// whole), our reader reads that file back, and writing what it read again
+// gives the same bytes; and a model the conversion accepts makes a DFF our
+// own reader reads.
 
 #include "base/UserMessageError.h"
+#include "dff/DffModelReader.h"
+#include "jobs/PmxToDffJob.h"
 #include "pmx/MmdModelReader.h"
 #include "pmx/PmxReader.h"
 #include "pmx/PmxWriter.h"
+#include "rw/SectionInput.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -65,5 +70,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const zorvek::ByteBlock second = zorvek::writePmx(again);
     check(std::equal(first.begin(), first.end(), second.begin(), second.end()));
+    zorvek::ByteBlock dff;
+    try {
+        dff = zorvek::convertPmxBytes(first.span(), {}, [](const std::string&) {});
+    } catch (const zorvek::UserMessageError&) {
+        return 0;  // a model without the game's bones, or too large
+    }
+    zorvek::DffModel ped;
+    try {
+        zorvek::SectionInput input(dff.span());
+        zorvek::readDffModel(input, ped, [](const std::string&) {});
+    } catch (const zorvek::UserMessageError&) {
+        check(false);
+    }
+    check(ped.positions.size() == model.vertices.size() && ped.frames.size() == 33);
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "support/dff/DffBuilder.h"
 #include "support/ifp/IfpBuilder.h"
 #include "support/mmd/MmdBuilder.h"
+#include "support/mmd/SemiStandardModel.h"
 #include "support/txd/TxdPixels.h"
 #include "vmd/VmdWriter.h"
 
@@ -259,6 +260,10 @@ std::vector<NamedSeed> seedMmdModels() {
         }
     }
     seeds.push_back({"pmx-2.1", test::pmx21File()});
+    // One the conversion to a ped accepts: every standard bone and more.
+    const zorvek::ByteBlock semi =
+        zorvek::writePmx(test::makeSemiStandardModel({.vertexCount = 120, .materialCount = 2}));
+    seeds.push_back({"pmx-semi-standard", Bytes(semi.begin(), semi.end())});
     test::PmdFile pmd = test::everySectionPmd();
     seeds.push_back({"pmd", test::buildPmd(pmd)});
     pmd.hasEnglish = pmd.hasToonNames = pmd.hasPhysics = false;

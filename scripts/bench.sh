@@ -22,7 +22,8 @@ build="${BENCH_BUILD_DIR:-build/bench}"
 bash scripts/install-deps.sh build bench
 # The tools too: the IFP generator animates the sample's skeleton.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEK_BUILD_BENCH=ON -DZORVEK_BUILD_TOOLS=ON >/dev/null
-cmake --build "$build" --target zorvek zorvek-bench-model zorvek-bench-txd zorvek-bench-peds zorvek-bench-ifp zorvek-bench-vmd >/dev/null
+cmake --build "$build" --target zorvek zorvek-bench-model zorvek-bench-txd zorvek-bench-peds zorvek-bench-ifp zorvek-bench-vmd \
+    zorvek-bench-pmx >/dev/null
 zorvek="${BENCH_ZORVEK:-$root/$build/src/app/zorvek}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zorvek-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -170,6 +171,25 @@ for keys in reduced all; do
         -v b="$(($(size_of "$work/long.vmd") + $(size_of "$work/long.ifp")))" 'BEGIN {
         printf "| 300 s, every frame | vmd2ifp mmd, %s keys | %9.1f | %9.1f | %5.2f | %6.2f | %8.1f | %5.2f |\n",
             k, ms, f, ms / f, ms / 300, kb / 1024, kb * 1024 / b }'
+done
+
+# MMD models into peds: semi-standard models (bench/MmdModelMain.cpp) up to
+# the most vertices a ped holds, converted by pmx2dff, against copying the
+# PMX and the DFF.
+echo
+echo "| PMX | command | median ms | floor ms | ratio | ns/vertex | peak MiB | peak/(in+out) |"
+echo "|---|---|---:|---:|---:|---:|---:|---:|"
+for model in "5000 5" "40000 10" "65000 30"; do
+    read -r vertices materials <<<"$model"
+    pmx="$work/mmd-$vertices.pmx"
+    "$root/$build/bench/zorvek-bench-pmx" "$vertices" "$materials" "$pmx"
+    read -r ms kb < <(measure "$zorvek" pmx2dff "$pmx" -o "$work/mmd.dff" --force)
+    read -r floor_ms _ < <(measure sh -c 'cp "$1" "$3" && cp "$2" "$4"' sh "$pmx" "$work/mmd.dff" \
+        "$work/copy.pmx" "$work/copy.dff")
+    awk -v v="$vertices" -v m="$materials" -v ms="$ms" -v f="$floor_ms" -v kb="$kb" \
+        -v b="$(($(size_of "$pmx") + $(size_of "$work/mmd.dff")))" 'BEGIN {
+        printf "| %d vertices, %d materials | pmx2dff | %9.1f | %9.1f | %5.2f | %6.1f | %8.1f | %5.2f |\n",
+            v, m, ms, f, ms / f, ms * 1e6 / v, kb / 1024, kb * 1024 / b }'
 done
 
 echo
