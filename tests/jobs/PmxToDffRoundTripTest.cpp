@@ -1,11 +1,14 @@
 // A converted MMD model read back by our own DFF reader and converted to
 // PMX again: its mesh is as the model had it.
 #include "base/TextEncoding.h"
+#include "dff/DffModelReader.h"
 #include "jobs/ConversionTables.h"
 #include "jobs/DffConversion.h"
 #include "jobs/PmxToDffJob.h"
 #include "pmx/PmxReader.h"
 #include "pmx/PmxWriter.h"
+#include "rescale/DffRescaler.h"
+#include "rw/SectionInput.h"
 #include "support/mmd/SemiStandardModel.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +73,30 @@ TEST(PmxToDffRoundTrip, TheMeshComesBackToPmxUnchanged) {
     for (std::size_t m = 0; m < again.materials.size(); ++m) {
         EXPECT_EQ(again.materials[m].faceIndexCount, c.model.materials[m].faceIndexCount);
     }
+}
+
+// zorvek rescale walks a converted ped as it walks the game's: every vertex,
+// joint and bind translation scaled.
+TEST(PmxToDffRoundTrip, RescaleWorksOnAConvertedPed) {
+    const Converted c = semiStandard();
+    const Bytes original(c.dff.begin(), c.dff.end());
+    const Bytes doubled = rescaledCopy(original, 2.0f, [](const std::string& w) { ADD_FAILURE() << w; });
+    const auto read = [](const Bytes& bytes) {
+        DffModel model;
+        SectionInput input(bytes);
+        readDffModel(input, model, [](const std::string&) {});
+        return model;
+    };
+    const DffModel before = read(original);
+    const DffModel after = read(doubled);
+    ASSERT_EQ(after.positions.size(), before.positions.size());
+    for (std::size_t k = 0; k < before.positions.size(); k += 97) {
+        EXPECT_EQ(after.positions[k], before.positions[k] * 2.0f) << k;
+    }
+    for (std::size_t f = 0; f < before.frames.size(); ++f) {
+        EXPECT_EQ(after.frames[f].translation, before.frames[f].translation * 2.0f) << f;
+    }
+    EXPECT_EQ(after.inverseBindMatrices[10].row3(3), before.inverseBindMatrices[10].row3(3) * 2.0f);
 }
 
 }  // namespace
