@@ -73,6 +73,19 @@ JobReport reportTo(CliReporter& report) {
                      .replaceHint = std::string(forceHint)};
 }
 
+std::filesystem::path outputFor(const std::filesystem::path& input, const std::string& output,
+                                const std::string& outputFolder, std::string_view extension) {
+    if (!output.empty()) {
+        return utf8ToPath(output);
+    }
+    std::filesystem::path name = input.filename();
+    name.replace_extension(std::filesystem::path(extension));
+    if (!outputFolder.empty()) {
+        return utf8ToPath(outputFolder) / name;
+    }
+    return input.parent_path() / name;
+}
+
 void makeOutputFolder(const std::string& folder) {
     std::error_code error;
     fs::create_directories(utf8ToPath(folder), error);

@@ -38,6 +38,11 @@ int runBatch(CliReporter& report, const std::vector<std::string>& inputs,
 // A job's progress lines to standard output, its warnings to standard error.
 JobReport reportTo(CliReporter& report);
 
+// Where a batch job writes for one input: -o's file, else the input's name
+// with the output's extension in -d's folder, else beside the input.
+std::filesystem::path outputFor(const std::filesystem::path& input, const std::string& output,
+                                const std::string& outputFolder, std::string_view extension);
+
 // Makes the -d folder with its parents; "出力フォルダを作成できませんでした" otherwise.
 void makeOutputFolder(const std::string& folder);
 

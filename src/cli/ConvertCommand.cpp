@@ -12,22 +12,6 @@ namespace zorvek {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path convertTarget(const ConvertOptions& options, const fs::path& input) {
-    if (!options.output.empty()) {
-        return utf8ToPath(options.output);
-    }
-    fs::path name = input.filename();
-    name.replace_extension(".pmx");
-    if (!options.outputFolder.empty()) {
-        return utf8ToPath(options.outputFolder) / name;
-    }
-    return input.parent_path() / name;
-}
-
-}  // namespace
-
 int runConvert(CliReporter& report, const ConvertOptions& options, const fs::path& defaultTables) {
     if (!options.outputFolder.empty() && !runJob(report, [&] { makeOutputFolder(options.outputFolder); })) {
         return 1;
@@ -42,7 +26,7 @@ int runConvert(CliReporter& report, const ConvertOptions& options, const fs::pat
     return runBatch(report, options.inputs, [&](const fs::path& input) {
         const ConvertDffJob job{
             .input = input,
-            .output = convertTarget(options, input),
+            .output = outputFor(input, options.output, options.outputFolder, ".pmx"),
             .settings = {.mode = conversionModeNamed(options.mode), .textureExtension = options.textureExtension},
             .replaceExisting = options.replaceExisting,
             .writeTextures = !options.noTextures,

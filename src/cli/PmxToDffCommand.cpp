@@ -10,22 +10,6 @@ namespace zorvek {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path dffTarget(const PmxToDffOptions& options, const fs::path& input) {
-    if (!options.output.empty()) {
-        return utf8ToPath(options.output);
-    }
-    fs::path name = input.filename();
-    name.replace_extension(".dff");
-    if (!options.outputFolder.empty()) {
-        return utf8ToPath(options.outputFolder) / name;
-    }
-    return input.parent_path() / name;
-}
-
-}  // namespace
-
 int runPmxToDff(CliReporter& report, const PmxToDffOptions& options) {
     if (!options.outputFolder.empty() && !runJob(report, [&] { makeOutputFolder(options.outputFolder); })) {
         return 1;
@@ -39,7 +23,7 @@ int runPmxToDff(CliReporter& report, const PmxToDffOptions& options) {
     return runBatch(report, options.inputs, [&](const fs::path& input) {
         const PmxToDffJob job{
             .input = input,
-            .output = dffTarget(options, input),
+            .output = outputFor(input, options.output, options.outputFolder, ".dff"),
             .settings = settings,
             .replaceExisting = options.replaceExisting,
         };

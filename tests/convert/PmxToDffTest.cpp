@@ -10,8 +10,8 @@
 #include "dff/DffModelReader.h"
 #include "rw/SectionInput.h"
 #include "support/ExpectError.h"
-#include "support/pmx/PmxTestModels.h"
 #include "support/mmd/SemiStandardModel.h"
+#include "support/pmx/PmxTestModels.h"
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 
@@ -142,20 +142,11 @@ struct SampleRoundTrip {
     std::vector<std::string> warnings;
 };
 
-DffModel readSample() {
-    const Bytes bytes = readWholeFile(source / "samples/zorvek_sample.dff");
-    DffModel model;
-    SectionInput input(bytes);
-    readDffModel(input, model, [](const std::string&) {});
-    numberTextures(model);
-    return model;
-}
-
 const SampleRoundTrip& sampleRoundTrip() {
     static const SampleRoundTrip trip = [] {
         SampleRoundTrip t;
-        t.original = readSample();
-        DffModel model = readSample();
+        t.original = test::readSampleModel();
+        DffModel model = test::readSampleModel();
         const BoneTable bones = loadBoneTable(source / "data");
         const IkTable iks = loadIkTable(source / "data");
         const PreparedSkeleton skeleton = prepareSkeleton(model, ConversionMode::Standard, bones);

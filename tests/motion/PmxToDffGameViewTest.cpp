@@ -11,8 +11,8 @@
 #include "dff/DffModelReader.h"
 #include "ifp/IfpReader.h"
 #include "rw/SectionInput.h"
-#include "support/pmx/PmxTestModels.h"
 #include "support/mmd/SemiStandardModel.h"
+#include "support/pmx/PmxTestModels.h"
 #include "tables/BoneTable.h"
 #include "tables/IkTable.h"
 
@@ -27,15 +27,6 @@ namespace {
 
 const std::filesystem::path source(ZORVEK_SOURCE_DIR);
 
-DffModel readSample() {
-    const Bytes bytes = readWholeFile(source / "samples/zorvek_sample.dff");
-    DffModel model;
-    SectionInput input(bytes);
-    readDffModel(input, model, [](const std::string&) {});
-    numberTextures(model);
-    return model;
-}
-
 // The converted ped as the game reads it: its frames and skin.
 DffModel asGameModel(const PedDff& ped) {
     DffModel model;
@@ -48,7 +39,7 @@ DffModel asGameModel(const PedDff& ped) {
 }
 
 PedDff convertedSample() {
-    DffModel model = readSample();
+    DffModel model = test::readSampleModel();
     const BoneTable bones = loadBoneTable(source / "data");
     const IkTable iks = loadIkTable(source / "data");
     const PreparedSkeleton skeleton = prepareSkeleton(model, ConversionMode::Standard, bones);
@@ -157,7 +148,7 @@ struct ViewCase {
 class ConvertedPedInTheGame : public testing::TestWithParam<ViewCase> {};
 
 TEST_P(ConvertedPedInTheGame, WalksStandingWithItsLimbsWhereTheSamplesGo) {
-    const DffModel sample = readSample();
+    const DffModel sample = test::readSampleModel();
     const DffModel converted = asGameModel(GetParam().convert());
     const IfpFile file = readIfpFile(source / "samples/zorvek_sample.ifp");
     for (const IfpAnimation& animation : file.animations) {

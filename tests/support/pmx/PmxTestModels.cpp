@@ -1,7 +1,12 @@
 #include "support/pmx/PmxTestModels.h"
 #include "support/ExpectError.h"
 
+#include "base/FileIo.h"
 #include "base/UserMessageError.h"
+#include "dff/DffModelReader.h"
+#include "rw/SectionInput.h"
+
+#include <filesystem>
 
 #include <utility>
 
@@ -118,6 +123,15 @@ PreparedModel makeChainModel(int boneCount) {
     model.materialTextureNames = {""};
     model.meshSplits = {{0, {}}};
     return prepared;
+}
+
+DffModel readSampleModel() {
+    const Bytes bytes = readWholeFile(std::filesystem::path(ZORVEK_SOURCE_DIR) / "samples/zorvek_sample.dff");
+    DffModel model;
+    SectionInput input(bytes);
+    readDffModel(input, model, [](const std::string&) {});
+    numberTextures(model);
+    return model;
 }
 
 }  // namespace zorvek::test

@@ -62,4 +62,7 @@ std::string refusal(const PreparedModel& model, ConversionMode mode, const BoneT
 // A chain of boneCount bones under a plain root frame, one vertex per bone.
 PreparedModel makeChainModel(int boneCount);
 
+// The bundled sample's DFF as read, its textures numbered as the conversion numbers them.
+DffModel readSampleModel();
+
 }  // namespace zorvek::test
