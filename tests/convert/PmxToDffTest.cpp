@@ -371,6 +371,35 @@ TEST(PmxToDffOfASemiStandardModel, BindAxesPointAtTheChildJoints) {
             EXPECT_NEAR(hips.at(r, col), r == col ? 1.0f : 0.0f, 1e-6) << r << col;
         }
     }
+    // The frames agree with the inverse bind matrices: a point of the skin's
+    // space taken into each bone by its inverse bind matrix and out again
+    // through the frames lands where the Pelvis's frame puts it.
+    const auto through = [](Vec3 p, const std::array<Vec3, 3>& axes, Vec3 origin) {
+        return axes[0] * p.x + axes[1] * p.y + axes[2] * p.z + origin;
+    };
+    std::vector<std::pair<std::array<Vec3, 3>, Vec3>> world(c.ped.frames.size());
+    for (std::size_t f = 0; f < c.ped.frames.size(); ++f) {
+        const DffFrame& frame = c.ped.frames[f];
+        if (frame.parentIndex < 0) {
+            world[f] = {frame.rotation, frame.translation};
+            continue;
+        }
+        const auto& [parentAxes, parentOrigin] = world[static_cast<std::size_t>(frame.parentIndex)];
+        std::array<Vec3, 3> axes;
+        for (std::size_t r = 0; r < 3; ++r) {
+            axes[r] = through(frame.rotation[r], parentAxes, Vec3{});
+        }
+        world[f] = {axes, through(frame.translation, parentAxes, parentOrigin)};
+    }
+    for (const Vec3 p : {Vec3{0.1f, 0.2f, 0.3f}, Vec3{-0.5f, 0.05f, 0.9f}}) {
+        const Vec3 expected = through(p, world[2].first, world[2].second);
+        for (std::size_t n = 0; n < 32; ++n) {
+            const Matrix44& m = c.ped.inverseBindMatrices[n];
+            const Vec3 local = through(p, {m.row3(0), m.row3(1), m.row3(2)}, m.row3(3));
+            EXPECT_LT(distance(through(local, world[n + 1].first, world[n + 1].second), expected), 1e-5)
+                << gameNodes[n].name;
+        }
+    }
     // The head keeps the game's: X up and a little forward.
     const Vec3 head = axisX(5);
     EXPECT_NEAR(head.x, 0.998f, 2e-3);
