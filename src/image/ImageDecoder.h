@@ -3,6 +3,7 @@
 #include "image/Image.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace zorvek {
@@ -14,6 +15,15 @@ inline constexpr std::uint64_t maxDecodedPixels = std::uint64_t{1} << 26;
 
 // Whether an image of this size may be decoded.
 bool decodedSizeAllowed(std::uint64_t width, std::uint64_t height);
+
+struct ImageSize {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+// The size a PNG, BMP, TGA or JPG file's header gives, without decoding it;
+// none when the header cannot be read or a side is not positive.
+std::optional<ImageSize> peekImageSize(std::span<const std::uint8_t> file);
 
 // A PNG, BMP, TGA or JPG file's pixels, the format found from its bytes;
 // hasAlpha when a pixel is transparent. Its size is read first and checked:

@@ -75,6 +75,27 @@ TEST(ImageDecoderRefusals, WhatIsNoImage) {
     EXPECT_NE(userErrorOf([&] { decodeImage(png); }), noUserError);
 }
 
+// A Huffman table of more codes than the decoder's arrays hold: refused
+// before the decoder builds it past their end, wherever the table lies.
+TEST(ImageDecoderRefusals, JpegHuffmanTablesOfMoreThan256Codes) {
+    const Bytes valid = jpgFile(paintedImage(16, 16, 1, false), 90);
+    EXPECT_USER_ERROR(decodeImage(valid), noUserError);
+    std::size_t tables = 0;
+    for (std::size_t at = 0; at + 21 < valid.size(); ++at) {
+        if (valid[at] != 0xFF || valid[at + 1] != 0xC4) {
+            continue;
+        }
+        ++tables;
+        Bytes broken = valid;
+        for (std::size_t i = 0; i < 16; ++i) {
+            broken[at + 5 + i] = 17;  // 272 codes
+        }
+        EXPECT_USER_ERROR(decodeImage(broken), "画像を読み込めません (bad DHT header)");
+        EXPECT_FALSE(peekImageSize(broken));
+    }
+    EXPECT_GT(tables, 0u);
+}
+
 TEST(ImageResize, KeepsAnImageOfItsOwnSizeAndAnEvenColour) {
     const Image source = paintedImage(10, 6, 2, true);
     EXPECT_EQ(resizeImage(source, 10, 6).rgba, source.rgba);
