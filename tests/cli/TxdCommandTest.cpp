@@ -40,7 +40,8 @@ protected:
             {"hair.tga", encodeImage(test::paintedImage(16, 16, 3, true), ImageFormat::Tga), "hair", 16, 16},
             {"eyes.jpg", test::jpgFile(test::paintedImage(32, 32, 4, false), 90), "eyes", 32, 32},
             {"face.dds", test::ddsOf(test::paintedImage(32, 64, 5, false), test::DdsPixels::Dxt1), "face", 32, 64},
-            {"肌.png", encodeImage(test::paintedImage(20, 20, 6, false), ImageFormat::Png), "tex5", 16, 16},
+            // Nothing of ASCII to name it by: named by its place.
+            {"+++.png", encodeImage(test::paintedImage(20, 20, 6, false), ImageFormat::Png), "tex5", 16, 16},
         };
         for (const Packed& p : packed) {
             inputs.push_back(folder.write(p.file, p.bytes).string());

@@ -77,7 +77,9 @@ protected:
         model.materials[0].toon = 5;
         model.materials[1].sphereTexture = 6;
         model.materials[1].sphereMode = 1;
-        input = folder.write("ミク.pmx", writePmx(model).span());
+        input = folder.path() / pathOf(u"ミク.pmx");
+        const ByteBlock pmx = writePmx(model);
+        write(pathOf(u"ミク.pmx"), Bytes(pmx.begin(), pmx.end()));
     }
 
     void write(const fs::path& relative, const Bytes& bytes) const {
@@ -173,10 +175,9 @@ TEST_F(PmxModelTextures, MissingOrOutsideImagesAreWarnedAndTheirMaterialsKeepThe
     const fs::path inner = folder / "model";
     fs::create_directories(inner);
     fs::copy(folder.path() / pathOf(u"テクスチャ"), inner / pathOf(u"テクスチャ"), fs::copy_options::recursive);
-    input = inner / "ミク.pmx";
-    std::ofstream(input, std::ios::binary)
-        .write(reinterpret_cast<const char*>(writePmx(model).data()),
-               static_cast<std::streamsize>(writePmx(model).size()));
+    const ByteBlock pmx = writePmx(model);
+    write(fs::path("model") / pathOf(u"ミク.pmx"), Bytes(pmx.begin(), pmx.end()));
+    input = inner / pathOf(u"ミク.pmx");
     const std::vector<std::string> warnings = convert();
     EXPECT_NE(std::find(warnings.begin(), warnings.end(),
                         "モデルのフォルダーの外にあるテクスチャは読み込みません: ..\\secret.png"),
