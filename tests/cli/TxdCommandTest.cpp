@@ -114,6 +114,13 @@ TEST_F(TxdCommand, AnImageThatCannotBeReadFailsTheWholeTxd) {
     EXPECT_FALSE(fs::exists(output));
 }
 
+TEST_F(TxdCommand, NeverWritesOverAnImage) {
+    const RunResult result = run({"txd", inputs[0], inputs[1], "-o", inputs[1], "--force"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "エラー: 入力と出力に同じファイルが指定されています\n");
+    EXPECT_EQ(test::readBytes(inputs[1]), packed[1].bytes);
+}
+
 struct UsageCase {
     const char* name;
     std::vector<std::string> arguments;
