@@ -11,6 +11,10 @@
 
 #include <squish.h>
 
+#define STB_DXT_IMPLEMENTATION
+#define STB_DXT_STATIC
+#include <stb/stb_dxt.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -58,6 +62,24 @@ Bytes squishBlocks(const Image& image, int flags) {
     return blocks;
 }
 
+// stb_dxt's normal mode, which the writer does not use, for the comparison.
+Bytes stbNormalBlocks(const Image& image) {
+    Bytes blocks(std::size_t{image.width / 4} * (image.height / 4) * 8);
+    unsigned char block[64];
+    std::size_t offset = 0;
+    for (std::uint32_t top = 0; top < image.height; top += 4) {
+        for (std::uint32_t left = 0; left < image.width; left += 4) {
+            for (std::uint32_t y = 0; y < 4; ++y) {
+                const std::uint8_t* row = &image.rgba[(std::size_t{top + y} * image.width + left) * 4];
+                std::copy(row, row + 16, block + y * 16);
+            }
+            stb_compress_dxt_block(blocks.data() + offset, block, 0, STB_DXT_NORMAL);
+            offset += 8;
+        }
+    }
+    return blocks;
+}
+
 double secondsOf(const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
     work();
@@ -81,6 +103,7 @@ int main(int argc, char** argv) {
     const std::vector<Encoder> colourEncoders{
         {"stb_dxt high quality (ours)", PixelEncoding::Dxt1,
          [](const Image& i) { return encodeDxt(i, PixelEncoding::Dxt1); }},
+        {"stb_dxt normal", PixelEncoding::Dxt1, stbNormalBlocks},
         {"squish range fit", PixelEncoding::Dxt1,
          [](const Image& i) { return squishBlocks(i, squish::kDxt1 | squish::kColourRangeFit); }},
         {"squish cluster fit", PixelEncoding::Dxt1,
