@@ -1,5 +1,6 @@
 // Where a model's texture names lead: found under its folder in any case and
 // with either separator, never read outside it.
+#include "base/TextEncoding.h"
 #include "jobs/ModelImages.h"
 #include "support/TempDir.h"
 
@@ -24,9 +25,8 @@ struct LookupCase {
 class ModelImageLookup : public ::testing::TestWithParam<LookupCase> {
 protected:
     ModelImageLookup() {
-        fs::create_directories(model / "テクスチャ" / "Sub");
-        write(model / "テクスチャ" / "肌.png");
-        write(model / "テクスチャ" / "Sub" / "Cloth.BMP");
+        write(model / utf8ToPath("テクスチャ/肌.png"));
+        write(model / utf8ToPath("テクスチャ/Sub/Cloth.BMP"));
         write(model / "face.tga");
         // Files the model's names must not reach, though they exist.
         write(folder / "secret.png");
@@ -44,8 +44,7 @@ TEST_P(ModelImageLookup, FindsOnlyInsideTheModelsFolder) {
     const FoundImage found = findModelImage(model, GetParam().name);
     EXPECT_EQ(found.lookup, GetParam().lookup);
     if (GetParam().lookup == ImageLookup::Found) {
-        EXPECT_TRUE(fs::equivalent(found.path, model / fs::path(reinterpret_cast<const char8_t*>(GetParam().found))))
-            << found.path;
+        EXPECT_TRUE(fs::equivalent(found.path, model / utf8ToPath(GetParam().found))) << found.path;
     } else {
         EXPECT_TRUE(found.path.empty());
     }

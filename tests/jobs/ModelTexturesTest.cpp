@@ -195,7 +195,7 @@ TEST_F(PmxModelTextures, AnUnreadableImageIsAWarning) {
     write(pathOf(u"テクスチャ/肌.png"), Bytes{'n', 'o', 't'});
     const std::vector<std::string> warnings = convert();
     const std::string expected = "テクスチャの画像を読み込めません (画像を読み込めません (unknown image type)): " +
-                                 pathToUtf8(folder.path() / pathOf(u"テクスチャ/肌.png"));
+                                 pathToUtf8(folder.path() / pathOf(u"テクスチャ") / pathOf(u"肌.png"));
     EXPECT_NE(std::find(warnings.begin(), warnings.end(), expected), warnings.end());
     EXPECT_EQ(dictionary().textures.size(), 4u);
 }
