@@ -84,6 +84,20 @@ std::optional<fs::path> findEntry(const fs::path& folder, const std::u16string& 
     return found;
 }
 
+bool isInside(const fs::path& target, const fs::path& folder) {
+    auto part = target.begin();
+    for (const fs::path& folderPart : folder) {
+        if (folderPart.empty()) {
+            continue;  // the trailing separator of a folder's path
+        }
+        if (part == target.end() || *part != folderPart) {
+            return false;
+        }
+        ++part;
+    }
+    return part != target.end();
+}
+
 }  // namespace
 
 FoundImage findModelImage(const fs::path& modelFolder, std::u16string_view name) {
@@ -102,6 +116,13 @@ FoundImage findModelImage(const fs::path& modelFolder, std::u16string_view name)
     std::error_code error;
     if (!fs::is_regular_file(at, error)) {
         return {ImageLookup::Missing, {}};
+    }
+    // A link the model's archive brought along may lead anywhere: what it
+    // names must lie under the model's folder too.
+    const fs::path folder = fs::weakly_canonical(modelFolder.empty() ? fs::path(".") : modelFolder, error);
+    const fs::path target = fs::weakly_canonical(at, error);
+    if (error || !isInside(target, folder)) {
+        return {ImageLookup::Outside, {}};
     }
     return {ImageLookup::Found, at};
 }

@@ -22,8 +22,9 @@ struct FoundImage {
 // where the file system tells case apart and the exact name is not there,
 // without regard to ASCII case (models come from Windows). An absolute name,
 // a drive letter, a ':' anywhere or ".." above the model's folder is never
-// looked for: a downloaded model must not make us read other files of the
-// user's.
+// looked for, and a file found through a link that leads outside the folder
+// counts as outside: a downloaded model must not make us read other files of
+// the user's.
 FoundImage findModelImage(const std::filesystem::path& modelFolder, std::u16string_view name);
 
 }  // namespace zorvek

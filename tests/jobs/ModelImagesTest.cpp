@@ -75,5 +75,23 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"Empty", u"", ImageLookup::Outside, ""}),
     [](const ::testing::TestParamInfo<LookupCase>& info) { return std::string(info.param.label); });
 
+#ifndef _WIN32
+// Links are made by archives on Linux; Windows needs rights to make them.
+TEST(ModelImageLinks, ALinkLeadingOutsideIsOutsideAndOneInsideIsFollowed) {
+    test::TempDir folder;
+    const fs::path model = folder / "model";
+    fs::create_directories(model / "textures");
+    std::ofstream(folder / "secret.png") << "image";
+    std::ofstream(model / "textures" / "skin.png") << "image";
+    fs::create_symlink(folder / "secret.png", model / "textures" / "hair.png");
+    fs::create_directory_symlink(folder.path(), model / "up");
+    fs::create_symlink(model / "textures" / "skin.png", model / "face.png");
+    EXPECT_EQ(findModelImage(model, u"textures/hair.png").lookup, ImageLookup::Outside);
+    EXPECT_EQ(findModelImage(model, u"up/secret.png").lookup, ImageLookup::Outside);
+    EXPECT_EQ(findModelImage(model, u"face.png").lookup, ImageLookup::Found);
+    EXPECT_EQ(findModelImage(model, u"textures/skin.png").lookup, ImageLookup::Found);
+}
+#endif
+
 }  // namespace
 }  // namespace zorvek
