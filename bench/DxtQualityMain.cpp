@@ -130,9 +130,9 @@ int main(int argc, char** argv) {
     }
     const std::vector<Encoder> alphaEncoders{
         {"DXT5, stb_dxt (ours)", PixelEncoding::Dxt5, [](const Image& i) { return encodeDxt(i, PixelEncoding::Dxt5); }},
-        {"DXT5, squish", PixelEncoding::Dxt5,
+        {"DXT5, squish range fit", PixelEncoding::Dxt5,
          [](const Image& i) { return squishBlocks(i, squish::kDxt5 | squish::kColourRangeFit); }},
-        {"DXT3, squish", PixelEncoding::Dxt3,
+        {"DXT3, squish range fit", PixelEncoding::Dxt3,
          [](const Image& i) { return squishBlocks(i, squish::kDxt3 | squish::kColourRangeFit); }},
     };
     std::printf("\nAlpha on %zu %ux%u textures with soft-edged holes:\n\n", cutout.size(), size, size);
