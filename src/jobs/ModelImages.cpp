@@ -25,35 +25,35 @@ bool isForbidden(char16_t c) {
 
 // The folders and file of a name, "." and ".." resolved; none when the name
 // leads outside or cannot be a relative path.
-std::optional<std::vector<std::u16string>> relativeParts(std::u16string_view name) {
+std::optional<std::vector<std::u16string>> relativeSteps(std::u16string_view name) {
     if (name.empty() || isSeparator(name.front())) {
         return std::nullopt;
     }
-    std::vector<std::u16string> parts;
+    std::vector<std::u16string> steps;
     std::size_t start = 0;
     while (start <= name.size()) {
         std::size_t end = start;
         while (end < name.size() && !isSeparator(name[end])) {
             ++end;
         }
-        const std::u16string_view part = name.substr(start, end - start);
-        if (std::any_of(part.begin(), part.end(), isForbidden)) {
+        const std::u16string_view step = name.substr(start, end - start);
+        if (std::any_of(step.begin(), step.end(), isForbidden)) {
             return std::nullopt;
         }
-        if (part == u"..") {
-            if (parts.empty()) {
+        if (step == u"..") {
+            if (steps.empty()) {
                 return std::nullopt;
             }
-            parts.pop_back();
-        } else if (!part.empty() && part != u".") {
-            parts.emplace_back(part);
+            steps.pop_back();
+        } else if (!step.empty() && step != u".") {
+            steps.emplace_back(step);
         }
         start = end + 1;
     }
-    if (parts.empty()) {
+    if (steps.empty()) {
         return std::nullopt;
     }
-    return parts;
+    return steps;
 }
 
 std::u16string foldedAscii(std::u16string text) {
@@ -65,15 +65,15 @@ std::u16string foldedAscii(std::u16string text) {
     return text;
 }
 
-// The entry of `folder` named `part`: the exact name, else the first (in
+// The entry of `folder` named `step`: the exact name, else the first (in
 // name order, so that every run picks the same) that differs only in case.
-std::optional<fs::path> findEntry(const fs::path& folder, const std::u16string& part) {
+std::optional<fs::path> findEntry(const fs::path& folder, const std::u16string& step) {
     std::error_code error;
-    const fs::path exact = folder / utf8ToPath(utf16ToUtf8(part));
+    const fs::path exact = folder / utf8ToPath(utf16ToUtf8(step));
     if (fs::exists(exact, error)) {
         return exact;
     }
-    const std::u16string wanted = foldedAscii(part);
+    const std::u16string wanted = foldedAscii(step);
     std::optional<fs::path> found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const fs::path candidate = it->path();
@@ -85,29 +85,29 @@ std::optional<fs::path> findEntry(const fs::path& folder, const std::u16string& 
 }
 
 bool isInside(const fs::path& target, const fs::path& folder) {
-    auto part = target.begin();
-    for (const fs::path& folderPart : folder) {
-        if (folderPart.empty()) {
+    auto step = target.begin();
+    for (const fs::path& folderStep : folder) {
+        if (folderStep.empty()) {
             continue;  // the trailing separator of a folder's path
         }
-        if (part == target.end() || *part != folderPart) {
+        if (step == target.end() || *step != folderStep) {
             return false;
         }
-        ++part;
+        ++step;
     }
-    return part != target.end();
+    return step != target.end();
 }
 
 }  // namespace
 
 FoundImage findModelImage(const fs::path& modelFolder, std::u16string_view name) {
-    const std::optional<std::vector<std::u16string>> parts = relativeParts(name);
-    if (!parts) {
+    const std::optional<std::vector<std::u16string>> steps = relativeSteps(name);
+    if (!steps) {
         return {ImageLookup::Outside, {}};
     }
     fs::path at = modelFolder.empty() ? fs::path(".") : modelFolder;
-    for (const std::u16string& part : *parts) {
-        const std::optional<fs::path> next = findEntry(at, part);
+    for (const std::u16string& step : *steps) {
+        const std::optional<fs::path> next = findEntry(at, step);
         if (!next) {
             return {ImageLookup::Missing, {}};
         }

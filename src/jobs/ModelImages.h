@@ -18,7 +18,7 @@ struct FoundImage {
 };
 
 // The file a model's texture name (as the PMX spells it, `\` or `/` between
-// folders) names under the model's folder. Each part is matched exactly, and
+// folders) names under the model's folder. Each folder and the file name are matched exactly, and
 // where the file system tells case apart and the exact name is not there,
 // without regard to ASCII case (models come from Windows). An absolute name,
 // a drive letter, a ':' anywhere or ".." above the model's folder is never
