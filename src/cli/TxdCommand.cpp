@@ -24,7 +24,8 @@ TexturePackSettings texturePackSettings(const TextureOptions& options) {
     // The parser checked the format; "8888" is the one that is not DXT.
     return {.format = options.format == "8888" ? TextureFormat::Bgra : TextureFormat::Dxt,
             .mipmaps = options.mipmaps,
-            .maxSide = options.maxTexture};
+            .maxSide = options.maxTexture,
+            .largestDictionary = largestTextureDictionary};
 }
 
 void defineTxd(CLI::App& app, TxdOptions& options) {

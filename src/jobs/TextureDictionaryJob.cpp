@@ -29,14 +29,23 @@ struct PackItem {
 // Decoding and compressing are most of the time and each image is its own:
 // they run on the machine's cores, each result in its item, so the output and
 // the order of the warnings are the same on any number of cores.
+// A model may name one large image under many names: the textures packed so
+// far are counted, and packing stops with "テクスチャが大きすぎます" once they
+// would make a dictionary larger than can be written, rather than holding
+// them all.
 void packInParallel(std::vector<PackItem>& items, const TexturePackSettings& settings) {
     std::atomic<std::size_t> next{0};
+    std::atomic<std::uint64_t> packedBytes{0};
+    std::atomic<bool> tooLarge{false};
     const auto work = [&] {
-        for (std::size_t i = next++; i < items.size(); i = next++) {
+        for (std::size_t i = next++; i < items.size() && !tooLarge; i = next++) {
             PackItem& item = items[i];
             try {
                 const Bytes file = readWholeFile(item.path);
                 item.texture = packImageFile(item.name, file, settings);
+                if ((packedBytes += nativeTextureSize(*item.texture)) > settings.largestDictionary) {
+                    tooLarge = true;
+                }
             } catch (...) {
                 item.failure = std::current_exception();
             }
@@ -51,6 +60,9 @@ void packInParallel(std::vector<PackItem>& items, const TexturePackSettings& set
     work();
     for (std::thread& thread : threads) {
         thread.join();
+    }
+    if (tooLarge) {
+        throw UserMessageError("テクスチャが大きすぎます");
     }
 }
 

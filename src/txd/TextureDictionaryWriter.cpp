@@ -121,6 +121,10 @@ void writeNative(Writer& out, const NativeTexture& texture) {
 
 }  // namespace
 
+std::uint64_t nativeTextureSize(const NativeTexture& texture) {
+    return chunkHeader + chunkHeader + structSize(texture) + chunkHeader;
+}
+
 ByteBlock writeTextureDictionary(const std::vector<NativeTexture>& textures) {
     if (textures.size() > 0xFFFF) {
         throw UserMessageError("テクスチャが多すぎます");
@@ -129,10 +133,9 @@ ByteBlock writeTextureDictionary(const std::vector<NativeTexture>& textures) {
     for (const NativeTexture& texture : textures) {
         checkTexture(texture);
         formatWords(texture);
-        contents += chunkHeader + chunkHeader + structSize(texture) + chunkHeader;
+        contents += nativeTextureSize(texture);
     }
-    // A chunk's size is a 32-bit word; the reader takes no file of 2 GiB or more.
-    if (chunkHeader + contents >= (std::uint64_t{1} << 31)) {
+    if (chunkHeader + contents > largestTextureDictionary) {
         throw UserMessageError("テクスチャが大きすぎます");
     }
     Writer out(static_cast<std::size_t>(chunkHeader + contents));

@@ -23,6 +23,13 @@ struct NativeTexture {
     std::vector<Bytes> levels;
 };
 
+// The largest TXD written: chunk sizes are 32-bit words, and the reader
+// takes no file of 2 GiB or more.
+inline constexpr std::uint64_t largestTextureDictionary = (std::uint64_t{1} << 31) - 1;
+
+// The bytes a texture takes in a dictionary, its chunk headers included.
+std::uint64_t nativeTextureSize(const NativeTexture& texture);
+
 // A TXD as the game's own ped dictionaries are laid out: a TexDictionary
 // stamped 0x1803FFFF on every chunk, device id 2 (Direct3D 9), then one
 // Direct3D 9 texture native per texture, in order, each with an empty
@@ -30,7 +37,8 @@ struct NativeTexture {
 // mip levels, wrapped in U and V, as the DFF materials name them; the mask
 // name empty. Throws std::invalid_argument for a texture the layout cannot
 // hold (a name too long, levels that do not fit its size) and
-// UserMessageError "テクスチャが多すぎます" past 65535 textures.
+// UserMessageError "テクスチャが多すぎます" past 65535 textures,
+// "テクスチャが大きすぎます" past largestTextureDictionary.
 ByteBlock writeTextureDictionary(const std::vector<NativeTexture>& textures);
 
 }  // namespace zorvek

@@ -20,6 +20,9 @@ struct TexturePackSettings {
     TextureFormat format = TextureFormat::Dxt;
     bool mipmaps = false;  // every level down to 1x1; the game's peds carry one
     std::uint32_t maxSide = largestTextureSide;
+    // The largest dictionary the textures may make together: packing stops
+    // there rather than holding more than can be written.
+    std::uint64_t largestDictionary = largestTextureDictionary;
 };
 
 // The side a texture of this side gets: the nearest power of two (the larger

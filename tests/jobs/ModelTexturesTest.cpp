@@ -11,6 +11,7 @@
 #include "jobs/PmxToDffJob.h"
 #include "jobs/TextureDictionaryJob.h"
 #include "pmx/PmxWriter.h"
+#include "support/ExpectError.h"
 #include "support/TempDir.h"
 #include "support/mmd/SemiStandardModel.h"
 #include "support/txd/ImageFiles.h"
@@ -198,6 +199,19 @@ TEST_F(PmxModelTextures, AnUnreadableImageIsAWarning) {
                                  pathToUtf8(folder.path() / pathOf(u"テクスチャ") / pathOf(u"肌.png"));
     EXPECT_NE(std::find(warnings.begin(), warnings.end(), expected), warnings.end());
     EXPECT_EQ(dictionary().textures.size(), 4u);
+}
+
+// One large image named under many names would make a dictionary past what
+// can be written: packing stops at the limit instead of holding it all.
+TEST_F(PmxModelTextures, PackingStopsAtTheLargestDictionary) {
+    TexturePackSettings settings;
+    settings.largestDictionary = 20000;  // the hair alone is 256x256 DXT1: 32 KiB
+    EXPECT_USER_ERROR(convert(settings), "テクスチャが大きすぎます");
+    EXPECT_FALSE(fs::exists(folder / "hero.txd"));
+    settings.largestDictionary = 60000;  // all five: 4 + 4 + 32 + 2 + 0.5 KiB and their headers
+    fs::remove(output);
+    EXPECT_USER_ERROR(convert(settings), test::noUserError);
+    EXPECT_EQ(dictionary().textures.size(), 5u);
 }
 
 TEST_F(PmxModelTextures, AnExistingTxdIsReplacedOnlyWhenAllowed) {
