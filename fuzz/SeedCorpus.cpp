@@ -5,11 +5,13 @@
 #include "SyntheticModel.h"
 
 #include "base/FileIo.h"
+#include "image/ImageEncoder.h"
 #include "pmx/PmxWriter.h"
 #include "support/dff/DffBuilder.h"
 #include "support/ifp/IfpBuilder.h"
 #include "support/mmd/MmdBuilder.h"
 #include "support/mmd/SemiStandardModel.h"
+#include "support/txd/ImageFiles.h"
 #include "support/txd/TxdPixels.h"
 #include "vmd/VmdWriter.h"
 
@@ -117,6 +119,36 @@ std::vector<NamedSeed> seedTextureDictionaries() {
     mips.rasterFormat |= test::rasterMipmaps;
     mips.levels.push_back(zorvek::Bytes(8, 0x55));
     seeds.push_back({"mips-padded", test::buildTxd({.textures = {mips}, .alignment = 2048})});
+    return seeds;
+}
+
+// Image files as models carry them, each after the byte that picks the
+// packing settings: every format stb reads for us, every DDS kind (one with
+// its mip levels), sizes that are and are not powers of two, with and
+// without transparency, under each setting.
+std::vector<NamedSeed> seedTextureImages() {
+    const zorvek::Image opaque = test::paintedImage(12, 20, 1, false);
+    const zorvek::Image clear = test::paintedImage(16, 16, 2, true);
+    const std::vector<std::pair<std::string, Bytes>> files = {
+        {"png", zorvek::encodeImage(clear, zorvek::ImageFormat::Png)},
+        {"bmp", zorvek::encodeImage(opaque, zorvek::ImageFormat::Bmp)},
+        {"tga", zorvek::encodeImage(clear, zorvek::ImageFormat::Tga)},
+        {"jpg", test::jpgFile(opaque, 80)},
+        {"dxt1", test::ddsOf(clear, test::DdsPixels::Dxt1)},
+        {"dxt3", test::ddsOf(opaque, test::DdsPixels::Dxt3)},
+        {"dxt5-mips", test::ddsOf(clear, test::DdsPixels::Dxt5, 5)},
+        {"argb", test::ddsOf(clear, test::DdsPixels::Argb8888)},
+        {"xrgb", test::ddsOf(opaque, test::DdsPixels::Xrgb8888)},
+        {"abgr", test::ddsOf(clear, test::DdsPixels::Abgr8888)},
+    };
+    std::vector<NamedSeed> seeds;
+    for (const auto& [name, file] : files) {
+        for (const std::uint8_t settings : {0x00, 0x03, 0x04, 0x0A}) {
+            Bytes seed{settings};
+            seed.insert(seed.end(), file.begin(), file.end());
+            seeds.push_back({name + "-" + std::to_string(settings), seed});
+        }
+    }
     return seeds;
 }
 
@@ -310,6 +342,7 @@ int main(int argc, char** argv) {
         copyTable(out / "bone_table", fs::path(ZORVEK_DATA_DIR) / "bones.dat");
         copyTable(out / "ik_table", fs::path(ZORVEK_DATA_DIR) / "iks.dat");
         writeSeeds(out / "txd", seedTextureDictionaries());
+        writeSeeds(out / "txd_image", seedTextureImages());
         writeSeeds(out / "ifp", seedIfpFiles());
         writeSeeds(out / "vmd", seedVmdFiles());
         writeSeeds(out / "pmx", seedMmdModels());

@@ -23,7 +23,7 @@ bash scripts/install-deps.sh build bench
 # The tools too: the IFP generator animates the sample's skeleton.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZORVEK_BUILD_BENCH=ON -DZORVEK_BUILD_TOOLS=ON >/dev/null
 cmake --build "$build" --target zorvek zorvek-bench-model zorvek-bench-txd zorvek-bench-peds zorvek-bench-ifp zorvek-bench-vmd \
-    zorvek-bench-pmx >/dev/null
+    zorvek-bench-pmx zorvek-bench-textured zorvek-bench-dxt >/dev/null
 zorvek="${BENCH_ZORVEK:-$root/$build/src/app/zorvek}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/zorvek-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -128,6 +128,33 @@ echo "| peds | with PNG textures ms | --no-textures ms | ratio |"
 echo "|---:|---:|---:|---:|"
 awk -v p="$peds" -v w="$(median_ms "${with_times[@]}")" -v n="$(median_ms "${without_times[@]}")" \
     'BEGIN { printf "| %d | %.1f | %.1f | %.2f |\n", p, w, n, w / n }'
+
+# Images into a TXD: a 20,000-vertex model of 20 materials, each with its own
+# 1024x1024 PNG (bench/TexturedModelMain.cpp, every fourth with cut-out
+# holes), converted by pmx2dff with its TXD, and the 20 images packed by
+# `zorvek txd` in each format; then the DXT encoders we could use compared
+# on the same kind of images (bench/DxtQualityMain.cpp).
+echo
+"$root/$build/bench/zorvek-bench-textured" "$work/textured" 20 1024
+echo "| 20 images of 1024x1024 | median ms | peak MiB | TXD KiB |"
+echo "|---|---:|---:|---:|"
+texture_row() {
+    local what="$1" txd="$2"
+    shift 2
+    read -r ms kb < <(measure "$@")
+    awk -v w="$what" -v ms="$ms" -v kb="$kb" -v b="$(size_of "$txd")" \
+        'BEGIN { printf "| %s | %.1f | %.1f | %.0f |\n", w, ms, kb / 1024, b / 1024 }'
+}
+texture_row "pmx2dff (DFF and TXD, DXT)" "$work/textured/model.txd" \
+    "$zorvek" pmx2dff "$work/textured/model.pmx" --force
+for format in dxt 8888; do
+    texture_row "txd --texture-format $format" "$work/images-$format.txd" \
+        "$zorvek" txd "$work"/textured/textures/*.png -o "$work/images-$format.txd" --texture-format "$format" --force
+done
+texture_row "txd --mipmaps" "$work/images-mips.txd" \
+    "$zorvek" txd "$work"/textured/textures/*.png -o "$work/images-mips.txd" --mipmaps --force
+echo
+"$root/$build/bench/zorvek-bench-dxt" 1024 20
 
 # Motions: a ped.ifp stand-in (bench/AnimationFileMain.cpp) made into one VMD
 # per animation for the bundled sample, against copying the IFP and the VMDs.

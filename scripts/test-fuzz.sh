@@ -3,7 +3,7 @@
 # two at a time, from the seeds that zorvek-fuzz-seeds writes. Exits non-zero
 # on any finding: a crash, a sanitizer report, a timeout or an out-of-memory.
 #   test-fuzz.sh [SECONDS [TARGET ...]]   default: 60 seconds for each of
-#   convert rescale bone_table ik_table txd ifp motion vmd animation file_name pmx. FUZZ_BUILD_DIR picks the
+#   convert rescale bone_table ik_table txd txd_image ifp motion vmd animation file_name pmx. FUZZ_BUILD_DIR picks the
 #   build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(convert rescale bone_table ik_table txd ifp motion vmd animation file_name pmx)
+[[ ${#targets[@]} -gt 0 ]] || targets=(convert rescale bone_table ik_table txd txd_image ifp motion vmd animation file_name pmx)
 build="${FUZZ_BUILD_DIR:-build/fuzz}"
 work="$build/fuzz-run"
 

@@ -8,6 +8,7 @@
 #include "cli/PmxToDffCommand.h"
 #include "cli/RescaleCommand.h"
 #include "cli/TexturesCommand.h"
+#include "cli/TxdCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -28,6 +29,7 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
         "  zorvek convert models/*.dff -d out --tables /usr/share/zorvek\n"
         "  zorvek rescale hero.dff hero_big.dff 1.5\n"
         "  zorvek textures hero.txd -d images --format png\n"
+        "  zorvek txd body.png hair.dds -o hero.txd\n"
         "  zorvek ifp2vmd ped.ifp --model hero.dff --anim walk_civi\n"
         "  zorvek vmd2ifp dance.vmd --model hero.dff -o dance.ifp\n"
         "  zorvek pmx2dff miku.pmx -o hero.dff\n"
@@ -40,12 +42,14 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     MotionOptions motionOptions;
     AnimationOptions animationOptions;
     PmxToDffOptions pmxToDffOptions;
+    TxdOptions txdOptions;
     defineConvert(app, convertOptions);
     defineRescale(app, rescaleOptions);
     defineTextures(app, texturesOptions);
     defineIfpToVmd(app, motionOptions);
     defineVmdToIfp(app, animationOptions);
     definePmxToDff(app, pmxToDffOptions);
+    defineTxd(app, txdOptions);
     try {
         app.parse(argc, argv);
         checkConvertOptions(convertOptions);
@@ -80,6 +84,9 @@ int runCommandLine(int argc, const char* const* argv, std::FILE* out, std::FILE*
     }
     if (app.got_subcommand("pmx2dff")) {
         return runPmxToDff(report, pmxToDffOptions);
+    }
+    if (app.got_subcommand("txd")) {
+        return runTxd(report, txdOptions);
     }
     if (app.got_subcommand("textures")) {
         return runTextures(report, texturesOptions);

@@ -25,15 +25,19 @@ int runPmxToDff(CliReporter& report, const PmxToDffOptions& options) {
             .input = input,
             .output = outputFor(input, options.output, options.outputFolder, ".dff"),
             .settings = settings,
+            .textures = texturePackSettings(options.textures),
             .replaceExisting = options.replaceExisting,
         };
         claimed.claim(job.output, pathToUtf8(job.input));
+        claimed.claim(textureDictionaryBeside(job.output), pathToUtf8(job.input));
         convertPmxFile(job, reportTo(report));
     });
 }
 
 void definePmxToDff(CLI::App& app, PmxToDffOptions& options) {
-    CLI::App* command = app.add_subcommand("pmx2dff", "Convert PMX (or PMD) models to GTA San Andreas ped DFFs");
+    CLI::App* command = app.add_subcommand("pmx2dff",
+                                           "Convert PMX (or PMD) models to GTA San Andreas ped DFFs, each with its\n"
+                                           "TXD of the model's textures beside it");
     command->add_option("inputs", options.inputs, "PMX or PMD files to convert")->required();
     CLI::Option* output = command->add_option("-o,--output", options.output, "DFF file to write (one input only)");
     command->add_option("-d,--output-dir", options.outputFolder, "Folder to write each DFF into (made if missing)")
@@ -44,7 +48,8 @@ void definePmxToDff(CLI::App& app, PmxToDffOptions& options) {
     command->add_option("--bones", options.boneTable,
                         "A table of the model's own bone names: an MMD bone name and a game bone\n"
                         "id per line, tab-separated (UTF-16LE, or UTF-8 with a byte-order mark)");
-    command->add_flag("-f,--force", options.replaceExisting, "Replace existing DFF files");
+    defineTextureOptions(*command, options.textures);
+    command->add_flag("-f,--force", options.replaceExisting, "Replace existing DFF and TXD files");
     command->footer("Example: zorvek pmx2dff miku.pmx -o hero.dff --height 1.7");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliReporter.h"
+#include "cli/TxdCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -16,6 +17,7 @@ struct PmxToDffOptions {
     std::string outputFolder;
     std::optional<float> height;
     std::string boneTable;
+    TextureOptions textures;
     bool replaceExisting = false;
 };
 

@@ -4,6 +4,7 @@
 #include "base/Warnings.h"
 #include "convert/PmxToDff.h"
 #include "jobs/JobReport.h"
+#include "txd/TexturePacking.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -18,11 +19,17 @@ struct PmxToDffJob {
     std::filesystem::path input;
     std::filesystem::path output;
     PmxToDffSettings settings;
-    bool replaceExisting = false;
+    TexturePackSettings textures;
+    bool replaceExisting = false;  // the DFF and its TXD alike
 };
 
-// One model to one ped DFF, never asking: the output may not be the input,
-// and an existing output is replaced only when the job says so.
+// Where a converted model's texture dictionary goes: beside the DFF, with its
+// name and the extension .txd, as the game pairs them.
+std::filesystem::path textureDictionaryBeside(const std::filesystem::path& dff);
+
+// One model to one ped DFF and its TXD (textureDictionaryBeside), never
+// asking: neither output may be the input, and an existing one is replaced
+// only when the job says so; both are refused before anything is written.
 void convertPmxFile(const PmxToDffJob& job, const JobReport& report);
 
 }  // namespace zorvek

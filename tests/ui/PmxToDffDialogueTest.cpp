@@ -1,11 +1,13 @@
 // Menu entry 6: the PMX, the DFF, and what the command line writes for them.
 #include "ui/PmxToDffDialogue.h"
 
+#include "image/ImageEncoder.h"
 #include "jobs/PmxToDffJob.h"
 #include "pmx/PmxWriter.h"
 #include "support/ScriptedConsole.h"
 #include "support/TempDir.h"
 #include "support/mmd/SemiStandardModel.h"
+#include "support/txd/ImageFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +33,8 @@ protected:
         // Every texture with an ASCII name: no warning about their names.
         model.textures = {u"skin.png", u"cloth.png", u"a.png", u"b.png", u"c.png"};
         input = folder.write("miku.pmx", writePmx(model).span());
+        // One of the two images the materials name is there.
+        folder.write("skin.png", encodeImage(test::paintedImage(30, 30, 1, false), ImageFormat::Png));
     }
 
     std::string run(const std::string& answers) {
@@ -56,11 +60,48 @@ TEST_F(PmxToDffDialogue, WritesWhatTheCommandLineWrites) {
     EXPECT_EQ(transcript, heading + "変換元ファイルを選択してください> " + input.string() + "\n" + chosen(input) +
                               "読み込んでいます...\n読み込みが完了しました\n出力ファイル名を入力してください> " +
                               output.string() + "\n" + chosen(output) + "出力しています...\n" + placed + moved +
-                              "出力が完了しました\n");
+                              "出力が完了しました\nテクスチャを出力しています...\n"
+                              "<14>警告: テクスチャの画像が見つかりません: cloth.png\n</>"
+                              "テクスチャを出力しました (1)\n");
     const Bytes pmx = test::readBytes(input);
     const ByteBlock expected = convertPmxBytes(pmx, {}, [](const std::string&) {});
     EXPECT_EQ(test::readBytes(output), Bytes(expected.begin(), expected.end()));
+    // The command line's TXD.
+    const fs::path other = folder / "cli";
+    fs::create_directories(other);
+    convertPmxFile({.input = input, .output = other / "hero.dff", .settings = {}, .textures = {}}, {});
+    EXPECT_EQ(test::readBytes(folder / "hero.txd"), test::readBytes(other / "hero.txd"));
 }
+
+struct DictionaryAnswer {
+    const char* name;
+    std::string answer;
+    std::string tail;  // after the DFF is written
+    bool replaced;
+};
+
+class PmxToDffDialogueDictionary : public PmxToDffDialogue, public ::testing::WithParamInterface<DictionaryAnswer> {};
+
+TEST_P(PmxToDffDialogueDictionary, AnExistingTxdIsReplacedOnlyWhenTheUserSaysSo) {
+    folder.write("hero.txd", std::string_view("old"));
+    const std::string transcript = run(input.string() + "\n" + output.string() + "\n" + GetParam().answer);
+    const std::string done = "出力が完了しました\n";
+    ASSERT_NE(transcript.find(done), std::string::npos) << transcript;
+    EXPECT_EQ(transcript.substr(transcript.find(done) + done.size()), GetParam().tail);
+    EXPECT_EQ(test::readBytes(folder / "hero.txd") != Bytes({'o', 'l', 'd'}), GetParam().replaced);
+}
+
+const std::string question = "テクスチャを出力しています...\nテクスチャの辞書が既にあります。上書きしますか? (y/n)> ";
+const std::string missingCloth = "<14>警告: テクスチャの画像が見つかりません: cloth.png\n</>";
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, PmxToDffDialogueDictionary,
+    ::testing::Values(DictionaryAnswer{"Replace", "y\n",
+                                       question + "<15>y\n</>" + missingCloth + "テクスチャを出力しました (1)\n", true},
+                      DictionaryAnswer{"Keep", "n\n", question + "<15>n\n</>テクスチャを出力しました (0)\n", false},
+                      DictionaryAnswer{"EndOfInputKeeps", "", question + "<15></>\nテクスチャを出力しました (0)\n",
+                                       false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PmxToDffDialogue, OffersTheDffBesideThePmxAndAddsItsExtension) {
     run(input.string() + "\n" + (folder / "hero").string() + "\n");

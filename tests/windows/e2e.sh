@@ -193,6 +193,23 @@ command-line)
     run_both "" textures model.txd -d 画像 --format bmp
     compare_transcripts
     same_images 画像
+    # The unpacked images packed again, and the converted model with the
+    # images beside it back into the game with its TXD: the same textures,
+    # resized, compressed and laid out alike.
+    images=()
+    for image in "$work/linux/画像"/*.bmp; do
+        images+=("画像/${image##*/}")
+    done
+    run_both "" txd "${images[@]}" -o 画像.txd --mipmaps
+    compare_transcripts
+    same_file 画像.txd
+    run_both "" convert モデル.dff -d 標準 --tables 表
+    compare_transcripts
+    same_images 標準
+    run_both "" pmx2dff 標準/モデル.pmx -o 標準/戻り.dff --max-texture 128
+    compare_transcripts
+    same_file 標準/戻り.dff
+    same_file 標準/戻り.txd
     run_both "" rescale モデル.dff 大きい.dff 3
     compare_transcripts
     same_file 大きい.dff
