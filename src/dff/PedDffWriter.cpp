@@ -3,6 +3,7 @@
 #include "base/BlockWriter.h"
 #include "base/UserMessageError.h"
 #include "rw/ChunkHeader.h"
+#include "rw/ChunkStreamWriter.h"
 #include "rw/SectionType.h"
 
 #include <algorithm>
@@ -345,53 +346,17 @@ Layout layOut(const PedDff& ped, const std::vector<std::uint8_t>& usedBones) {
 
 // ---------------------------------------------------------------- bytes
 
-class DffOut {
+// The DFF's own chunks over the stream writer: a String chunk padded to a
+// whole word with at least one terminating zero.
+class DffOut : public ChunkStreamWriter {
 public:
-    explicit DffOut(std::size_t size) : out_(size) {}
+    using ChunkStreamWriter::ChunkStreamWriter;
 
-    void chunk(SectionType type, std::uint64_t size) {
-        out_.appendU32(typeId(type));
-        out_.appendU32(static_cast<std::uint32_t>(size));
-        out_.appendU32(acceptedVersionStamp);
-    }
-    void u8(std::uint8_t value) { out_.appendU8(value); }
-    void u16(std::uint16_t value) { BlockWriter::store(out_.take(2), value); }
-    void u32(std::uint32_t value) { out_.appendU32(value); }
-    void i32(std::int32_t value) { out_.appendI32(value); }
-    void f32(float value) { BlockWriter::store(out_.take(4), value); }
-    void vec2(const Vec2& v) {
-        f32(v.x);
-        f32(v.y);
-    }
-    void vec3(const Vec3& v) {
-        f32(v.x);
-        f32(v.y);
-        f32(v.z);
-    }
-    void vec4(const Vec4& v) {
-        f32(v.x);
-        f32(v.y);
-        f32(v.z);
-        f32(v.w);
-    }
-    void bytes(std::string_view text) {
-        out_.appendBytes(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    }
-    void zeros(std::size_t count) {
-        for (std::size_t i = 0; i < count; ++i) {
-            out_.appendU8(0);
-        }
-    }
     void string(std::string_view text) {
         chunk(SectionType::String, stringSize(text.size()));
         bytes(text);
         zeros(static_cast<std::size_t>(stringSize(text.size()) - text.size()));
     }
-
-    ByteBlock finish() { return out_.finish(); }
-
-private:
-    BlockWriter out_;
 };
 
 void writeFrameList(DffOut& out, const PedDff& ped, const Layout& layout) {

@@ -3,6 +3,7 @@
 #include "base/BlockWriter.h"
 #include "base/UserMessageError.h"
 #include "rw/ChunkHeader.h"
+#include "rw/ChunkStreamWriter.h"
 #include "rw/SectionType.h"
 
 #include <stdexcept>
@@ -76,34 +77,15 @@ std::uint64_t structSize(const NativeTexture& texture) {
     return size;
 }
 
-class Writer {
-public:
-    explicit Writer(std::size_t size) : out_(size) {}
-    void chunk(SectionType type, std::uint64_t size) {
-        out_.appendU32(typeId(type));
-        out_.appendU32(static_cast<std::uint32_t>(size));
-        out_.appendU32(acceptedVersionStamp);
-    }
-    void u8(std::uint8_t value) { out_.appendU8(value); }
-    void u16(std::uint16_t value) { BlockWriter::store(out_.take(2), value); }
-    void u32(std::uint32_t value) { out_.appendU32(value); }
-    void name(const std::string& text) { out_.appendFixedText(text, nameFieldSize); }
-    void bytes(const Bytes& bytes) { out_.appendBytes(bytes); }
-    ByteBlock finish() { return out_.finish(); }
-
-private:
-    BlockWriter out_;
-};
-
-void writeNative(Writer& out, const NativeTexture& texture) {
+void writeNative(ChunkStreamWriter& out, const NativeTexture& texture) {
     const FormatWords words = formatWords(texture);
     const std::uint64_t data = structSize(texture);
     out.chunk(SectionType::TextureNative, chunkHeader + data + chunkHeader);
     out.chunk(SectionType::Struct, data);
     out.u32(platformD3D9);
     out.u32(filterAndAddressing);
-    out.name(texture.name);
-    out.name("");
+    out.fixedText(texture.name, nameFieldSize);
+    out.fixedText("", nameFieldSize);
     out.u32(words.rasterFormat | (texture.levels.size() > 1 ? rasterMipmaps : 0));
     out.u32(words.d3dFormat);
     out.u16(texture.width);
@@ -138,7 +120,7 @@ ByteBlock writeTextureDictionary(const std::vector<NativeTexture>& textures) {
     if (chunkHeader + contents > largestTextureDictionary) {
         throw UserMessageError("テクスチャが大きすぎます");
     }
-    Writer out(static_cast<std::size_t>(chunkHeader + contents));
+    ChunkStreamWriter out(static_cast<std::size_t>(chunkHeader + contents));
     out.chunk(SectionType::TextureDictionary, contents);
     out.chunk(SectionType::Struct, 4);
     out.u16(static_cast<std::uint16_t>(textures.size()));

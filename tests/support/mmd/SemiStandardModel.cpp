@@ -9,7 +9,7 @@ namespace zorvek::test {
 
 namespace {
 
-struct BoneSpec {
+struct BonePlan {
     std::u16string name;
     std::u16string parent;
     Vec3 at;  // for a model 23 units tall, left side (x > 0) where sided
@@ -23,7 +23,7 @@ Vec3 mirrored(Vec3 v) {
     return {-v.x, v.y, v.z};
 }
 
-void addSide(std::vector<BoneSpec>& bones, char16_t side) {
+void addSide(std::vector<BonePlan>& bones, char16_t side) {
     const auto n = [side](std::u16string_view name) { return std::u16string(1, side) + std::u16string(name); };
     const auto at = [side](Vec3 v) { return side == u'左' ? v : mirrored(v); };
     // The twist's steps carry the limb's vertices, each to the next.
@@ -85,8 +85,8 @@ void addSide(std::vector<BoneSpec>& bones, char16_t side) {
     bones.push_back({n(u"つま先ＩＫ"), n(u"足ＩＫ"), at(toe)});
 }
 
-std::vector<BoneSpec> boneSpecs() {
-    std::vector<BoneSpec> bones = {
+std::vector<BonePlan> bonePlans() {
+    std::vector<BonePlan> bones = {
         {u"全ての親", u"", {0, 0, 0}},
         {u"センター", u"全ての親", {0, 9.0f, 0}},
         {u"グルーブ", u"センター", {0, 9.0f, 0}},
@@ -108,7 +108,7 @@ std::vector<BoneSpec> boneSpecs() {
     return bones;
 }
 
-std::int32_t indexIn(const std::vector<BoneSpec>& bones, std::u16string_view name) {
+std::int32_t indexIn(const std::vector<BonePlan>& bones, std::u16string_view name) {
     for (std::size_t k = 0; k < bones.size(); ++k) {
         if (bones[k].name == name) {
             return static_cast<std::int32_t>(k);
@@ -138,21 +138,21 @@ std::int32_t boneIndex(const PmxModel& model, std::u16string_view name) {
 }
 
 PmxModel makeSemiStandardModel(const SemiStandardOptions& options) {
-    const std::vector<BoneSpec> specs = boneSpecs();
+    const std::vector<BonePlan> plans = bonePlans();
     const float scale = options.height / 23.0f;
     PmxModel model;
     model.information.name = u"準標準モデル";
     model.header.vertexIndexSize = 4;
-    for (const BoneSpec& spec : specs) {
+    for (const BonePlan& plan : plans) {
         PmxBone bone;
-        bone.name = spec.name;
-        bone.position = spec.at * scale;
-        bone.parent = spec.parent.empty() ? -1 : indexIn(specs, spec.parent);
+        bone.name = plan.name;
+        bone.position = plan.at * scale;
+        bone.parent = plan.parent.empty() ? -1 : indexIn(plans, plan.parent);
         bone.flags = PmxCanRotate | PmxVisible | PmxCanOperate;
-        if (!spec.grantFrom.empty()) {
+        if (!plan.grantFrom.empty()) {
             bone.flags |= PmxInheritsRotation;
-            bone.inheritParent = indexIn(specs, spec.grantFrom);
-            bone.inheritWeight = spec.grantWeight;
+            bone.inheritParent = indexIn(plans, plan.grantFrom);
+            bone.inheritWeight = plan.grantWeight;
         }
         model.bones.push_back(bone);
     }
@@ -165,18 +165,18 @@ PmxModel makeSemiStandardModel(const SemiStandardOptions& options) {
         float radius;
     };
     std::vector<Deformer> deformers;
-    for (std::size_t k = 0; k < specs.size(); ++k) {
-        if (specs[k].tail.empty()) {
+    for (std::size_t k = 0; k < plans.size(); ++k) {
+        if (plans[k].tail.empty()) {
             continue;
         }
         const std::int32_t parent = model.bones[k].parent;
         deformers.push_back({static_cast<std::int32_t>(k), parent < 0 ? static_cast<std::int32_t>(k) : parent,
-                             specs[k].at * scale, specs[indexIn(specs, specs[k].tail)].at * scale,
-                             specs[k].radius * scale});
+                             plans[k].at * scale, plans[indexIn(plans, plans[k].tail)].at * scale,
+                             plans[k].radius * scale});
     }
     Spread spread;
     PmxVertices& v = model.vertices;
-    const std::int32_t chest = indexIn(specs, u"上半身2");
+    const std::int32_t chest = indexIn(plans, u"上半身2");
     for (std::size_t k = 0; k < options.vertexCount; ++k) {
         const Deformer& d = deformers[k % deformers.size()];
         const float t = spread.next();
